@@ -1,0 +1,52 @@
+// Program entry: one instance per session, a hidden main window, the message
+// loop, and the end of shut-down. No command line is read; the exit code is
+// always 0.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/main_form.h"
+#include "common/error.h"
+#include "win/dialogs.h"
+#include "win/files.h"
+
+namespace {
+
+constexpr const char* kMutexName = "Pavlune_Mutex";
+
+// True when another instance already runs. The mutex stays owned by this
+// process until it ends.
+bool AnotherInstanceRuns() {
+    if (HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
+        CloseHandle(existing);
+        return true;
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, TRUE};
+    CreateMutexA(&attributes, TRUE, kMutexName);
+    return false;
+}
+
+void RunMessageLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (AnotherInstanceRuns()) return 0;
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    pavlune::Win32Dialogs dialogs;
+    pavlune::WithErrorBox(dialogs, nullptr, [&] {
+        pavlune::RegisterMainFormClass(instance);
+        pavlune::TPavluneMainForm form({instance, pavlune::ModuleFileName(), dialogs});
+        RunMessageLoop();
+        form.FormDestroy();
+    });
+    return 0;
+}

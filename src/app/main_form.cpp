@@ -1,0 +1,173 @@
+#include "app/main_form.h"
+
+#include "app/settings_file.h"
+#include "common/error.h"
+#include "common/paths.h"
+#include "saver/saver_kind.h"
+#include "saver/screen_saver_active.h"
+
+namespace pavlune {
+
+void RegisterMainFormClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TPavluneMainForm::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kMainFormClassName;
+    RegisterClassExA(&windowClass);
+}
+
+TPavluneMainForm::TPavluneMainForm(const Context& context)
+    : context_(context),
+      settingsPath_(ChangeFileExt(context.ExePath, ".INI")),
+      commandMenu_(BuildCommandMenu()) {
+    // A hidden top-level window (not a message-only one), so that a polite
+    // taskkill, which posts WM_CLOSE, reaches it.
+    handle_ = CreateWindowExA(0, kMainFormClassName, kApplicationTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, context.Instance, this);
+    if (!handle_) throw Error("メインウィンドウを作成できません");
+    messageMenu_ = std::make_unique<MessageMenuLoader>(handle_, ChangeFileExt(context.ExePath, ".TXT"),
+                                                       context.Dialogs);
+    WithErrorBox(context_.Dialogs, handle_, [this] { FormCreate(); });
+}
+
+TPavluneMainForm::~TPavluneMainForm() {
+    RestoreSaverActive();
+    messageMenu_.reset();
+    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    DestroyWindow(handle_);
+}
+
+LRESULT CALLBACK TPavluneMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<TPavluneMainForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form || !form->handle_) return DefWindowProcA(window, message, wParam, lParam);
+
+    LRESULT result = 0;
+    WithErrorBox(form->context_.Dialogs, window, [&] { result = form->Dispatch(message, wParam, lParam); });
+    return result;
+}
+
+LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_DEFFILE_CHANGED:
+            RMenuReloadClick();
+            return 0;
+        case WM_DESKTOP_CHANGED:
+            // Refreshes the password state once the password options are in.
+            return 0;
+        case WM_REFRESH_REQUEST:
+            // Asks everyone for their state once the LAN presence is in.
+            return 0;
+        case WM_TRAY_NOTIFY:
+            break;
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return FormCloseQuery();
+        case WM_ENDSESSION:
+            // Windows may end the process right after this message: save now.
+            if (wParam) {
+                FormDestroy();
+                RestoreSaverActive();
+            }
+            return 0;
+    }
+    return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+void TPavluneMainForm::FormCreate() {
+    // 1. The system's version decides where its settings live.
+    VersionInfo.dwOSVersionInfoSize = sizeof VersionInfo;
+    GetVersionExA(&VersionInfo);
+    // 2. The saver flag as it was before anything changed it.
+    SaverActiveAtStart = ReadScreenSaverActive() ? 1 : 0;
+    // 3. The message menu. An icon that cannot be loaded is reported, and
+    //    start-up goes on so the user can mend the file and reload.
+    try {
+        messageMenu_->LoadMessageMenu();
+    } catch (const std::exception& e) {
+        ShowErrorBox(context_.Dialogs, handle_, e.what());
+    }
+    // 4. The tray icon is added here once the tray is in.
+    // 5. The settings file.
+    SettingsFile settings(settingsPath_);
+    // 6. The message saver's kind.
+    if (settings.ReadBoolean("KIND", true)) RMenuDengonClick(commandMenu_);
+    else RMenu3DClick(commandMenu_);
+    // 7. Automatic reload of the message menu.
+    if (settings.ReadBoolean("AutoReload", true)) RMenuAutoMenuReloadClick();
+    // 8. A saver already switched off in the system shows as switched off here.
+    commandMenu_.SetChecked("RMenuScreenSaverDisabled", SaverActiveAtStart == 0);
+    // 9. The desktop watcher starts here once the change watchers are in.
+    // 10, 11. Phrase list options.
+    commandMenu_.SetChecked("RMenuAutoAddStringSort", settings.ReadBoolean("SortString", false));
+    commandMenu_.SetChecked("RMenuAutoAddStringSave", settings.ReadBoolean("SaveString", true));
+    // 12. Switch the saver off while the program runs, if asked to.
+    if (!commandMenu_.IsChecked("RMenuScreenSaverDisabled") && settings.ReadBoolean("SaverDisabled", false)) {
+        RMenuScreenSaverDisabledClick(commandMenu_);
+    }
+    // 13. The NT line has no password change of its own.
+    if (VersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT) commandMenu_.Item("RMenuPasswordChange").Visible = false;
+    // 14, 15. The password state and policy are read here once the password options are in.
+    // 16. Take-over.
+    commandMenu_.SetChecked("RMenuScreenSaverJack", settings.ReadBoolean("ScreenSaveJack", false));
+    // 17-19. The 3D Text check and the saver and phrase-file submenus come with their subsystems.
+    // 20. The user's name on the LAN.
+    MyName = settings.ReadText("MyName", "");
+    // 21. Nothing is written at start-up; the settings file needs no closing.
+    // 22. The state request on the LAN goes out here once the LAN presence is in.
+}
+
+void TPavluneMainForm::Close() {
+    if (!FormCloseQuery()) return;
+    FormClose();
+    PostQuitMessage(0);
+}
+
+bool TPavluneMainForm::FormCloseQuery() {
+    // The log-off notice goes out here once the LAN presence is in.
+    return true;
+}
+
+void TPavluneMainForm::FormClose() {
+    // The watchers are stopped here once they are in.
+    messageMenu_->Menu().DefaultMessageItem = nullptr;
+    // The password state seen from outside is written back here once the password options are in.
+}
+
+void TPavluneMainForm::FormDestroy() noexcept {
+    if (destroyed_) return;
+    destroyed_ = true;
+    WithErrorBox(context_.Dialogs, handle_, [this] {
+        // The tray icon is removed here once the tray is in.
+        SettingsFile settings(settingsPath_);
+        settings.WriteBoolean("KIND", commandMenu_.IsChecked("RMenuDengon"));
+        settings.WriteBoolean("AutoReload", commandMenu_.IsChecked("RMenuAutoMenuReload"));
+        settings.WriteBoolean("SortString", commandMenu_.IsChecked("RMenuAutoAddStringSort"));
+        settings.WriteBoolean("SaveString", commandMenu_.IsChecked("RMenuAutoAddStringSave"));
+        settings.WriteBoolean("SaverDisabled", commandMenu_.IsChecked("RMenuScreenSaverDisabled"));
+        settings.WriteBoolean("ScreenSaveJack", commandMenu_.IsChecked("RMenuScreenSaverJack"));
+    });
+}
+
+void TPavluneMainForm::RestoreSaverActive() noexcept {
+    if (saverActiveRestored_) return;
+    saverActiveRestored_ = true;
+    WriteScreenSaverActive(SaverActiveAtStart != 0, true);
+}
+
+void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }
+
+void TPavluneMainForm::RMenuAutoMenuReloadClick() {
+    // The menu-file watcher is started and stopped here once it is in.
+    commandMenu_.InvertChecked("RMenuAutoMenuReload");
+}
+
+}  // namespace pavlune

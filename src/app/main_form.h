@@ -1,0 +1,84 @@
+// TPavluneMainForm: the hidden main window. It owns the menus and every
+// subsystem, runs start-up and shut-down in their order, dispatches the
+// program's window messages, and is the boundary where errors become the
+// error box.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/command_menu.h"
+#include "menu/message_menu_loader.h"
+#include "win/dialogs.h"
+
+namespace pavlune {
+
+// The main window's own messages.
+inline constexpr UINT WM_DEFFILE_CHANGED = WM_USER + 2000;      // 3024: the definition file's folder changed
+inline constexpr UINT WM_DESKTOP_CHANGED = WM_USER + 2001;      // 3025: the desktop settings changed
+inline constexpr UINT WM_REFRESH_REQUEST = WM_USER + 2002;      // 3026: the status list asks for fresh states
+inline constexpr UINT WM_TRAY_NOTIFY = WM_APP + 905;            // 33673: mouse over the tray icon
+
+inline constexpr const char* kMainFormClassName = "TPavluneMainForm";
+
+class TPavluneMainForm {
+public:
+    struct Context {
+        HINSTANCE Instance;
+        std::string ExePath;  // the program's own full path; its files sit beside it
+        UserDialogs& Dialogs;
+    };
+
+    // Builds the hidden window and runs the start-up sequence.
+    explicit TPavluneMainForm(const Context& context);
+    TPavluneMainForm(const TPavluneMainForm&) = delete;
+    TPavluneMainForm& operator=(const TPavluneMainForm&) = delete;
+    // Puts the screen-saver-active flag back as it was at start-up.
+    ~TPavluneMainForm();
+
+    HWND Handle() const { return handle_; }
+
+    // The last steps of shut-down, once the message loop has stopped: the
+    // options are written to the settings file. Runs once; errors are shown.
+    void FormDestroy() noexcept;
+
+    PopupMenuModel& CommandMenu() { return commandMenu_; }
+    MessageMenuLoader& MessageMenu() { return *messageMenu_; }
+    const std::string& SettingsPath() const { return settingsPath_; }
+
+    // Fields read by the subsystems.
+    OSVERSIONINFOA VersionInfo{};
+    int SaverActiveAtStart = 0;
+    bool SystemPasswordState = false;
+    bool IgnoreNextDesktopNotice = false;
+    std::string LastSentState;
+    std::string MyName;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void FormCreate();
+    bool FormCloseQuery();
+    void FormClose();
+    void RestoreSaverActive() noexcept;
+
+    void Close();
+    void RMenuReloadClick();
+    void RMenuAutoMenuReloadClick();
+
+    Context context_;
+    std::string settingsPath_;
+    HWND handle_ = nullptr;
+    PopupMenuModel commandMenu_;
+    std::unique_ptr<MessageMenuLoader> messageMenu_;
+    bool destroyed_ = false;
+    bool saverActiveRestored_ = false;
+};
+
+// Registers the main window's class; once per process.
+void RegisterMainFormClass(HINSTANCE instance);
+
+}  // namespace pavlune

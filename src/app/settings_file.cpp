@@ -1,0 +1,32 @@
+#include "app/settings_file.h"
+
+#include <windows.h>
+
+#include "app/settings_values.h"
+#include "common/error.h"
+
+namespace pavlune {
+
+namespace {
+constexpr DWORD kTextBufferSize = 2048;
+}
+
+bool SettingsFile::ReadBoolean(const char* key, bool defaultValue) const {
+    return ParseBoolean(ReadText(key, ""), defaultValue);
+}
+
+std::string SettingsFile::ReadText(const char* key, const std::string& defaultValue) const {
+    std::string buffer(kTextBufferSize, '\0');
+    DWORD length = GetPrivateProfileStringA(kSettingsSection, key, defaultValue.c_str(), buffer.data(),
+                                            kTextBufferSize, path_.c_str());
+    buffer.resize(length);
+    return buffer;
+}
+
+void SettingsFile::WriteBoolean(const char* key, bool value) {
+    if (!WritePrivateProfileStringA(kSettingsSection, key, value ? "1" : "0", path_.c_str())) {
+        throw Error(path_ + " に書き込めません");
+    }
+}
+
+}  // namespace pavlune

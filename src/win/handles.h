@@ -1,0 +1,50 @@
+// RAII owners for Win32 handles.
+#pragma once
+
+#include <windows.h>
+
+namespace pavlune {
+
+class UniqueHandle {
+public:
+    explicit UniqueHandle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() {
+        if (*this) CloseHandle(handle_);
+    }
+    explicit operator bool() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+class UniqueIcon {
+public:
+    explicit UniqueIcon(HICON icon = nullptr) : icon_(icon) {}
+    UniqueIcon(UniqueIcon&& other) noexcept : icon_(other.release()) {}
+    UniqueIcon& operator=(UniqueIcon&& other) noexcept {
+        if (this != &other) {
+            reset();
+            icon_ = other.release();
+        }
+        return *this;
+    }
+    ~UniqueIcon() { reset(); }
+    HICON get() const { return icon_; }
+    HICON release() {
+        HICON icon = icon_;
+        icon_ = nullptr;
+        return icon;
+    }
+    void reset() {
+        if (icon_) DestroyIcon(icon_);
+        icon_ = nullptr;
+    }
+
+private:
+    HICON icon_;
+};
+
+}  // namespace pavlune
