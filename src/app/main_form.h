@@ -48,6 +48,9 @@ public:
     MessageMenuLoader& MessageMenu() { return *messageMenu_; }
     const std::string& SettingsPath() const { return settingsPath_; }
 
+    // The window procedure of the main window's class.
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
     // Fields read by the subsystems.
     OSVERSIONINFOA VersionInfo{};
     int SaverActiveAtStart = 0;
@@ -57,7 +60,6 @@ public:
     std::string MyName;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void FormCreate();

@@ -24,7 +24,11 @@ std::string SettingsFile::ReadText(const char* key, const std::string& defaultVa
 }
 
 void SettingsFile::WriteBoolean(const char* key, bool value) {
-    if (!WritePrivateProfileStringA(kSettingsSection, key, value ? "1" : "0", path_.c_str())) {
+    // A file the user made read-only is not ours to change, even where the
+    // system would let an administrator write through the attribute.
+    DWORD attributes = GetFileAttributesA(path_.c_str());
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly || !WritePrivateProfileStringA(kSettingsSection, key, value ? "1" : "0", path_.c_str())) {
         throw Error(path_ + " に書き込めません");
     }
 }

@@ -1,0 +1,2 @@
+#include "app/main_form.h"
+TEST_PLACEHOLDER
