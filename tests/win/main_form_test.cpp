@@ -1,2 +1,304 @@
+// Start-up and shut-down of the main window against the real system, with
+// message boxes scripted.
 #include "app/main_form.h"
-TEST_PLACEHOLDER
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "saver/screen_saver_active.h"
+#include "win_test_support.h"
+
+namespace pavlune {
+namespace {
+
+using test::FileExists;
+using test::PumpMessages;
+using test::ReadFileBytes;
+using test::ScratchFolder;
+using test::ScriptedDialogs;
+using test::WriteFileBytes;
+
+// A definition line with an entry icon.
+std::string IconLine(const std::string& icon, const char* caption) {
+    std::string line = "$";
+    line.append(icon).append("$").append(caption).append("\r\n");
+    return line;
+}
+
+constexpr const char* kMenu = "#在席\r\n会議中\r\n@外出\r\n帰宅\\本日は帰宅しました\r\n";
+
+class MainFormTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { RegisterMainFormClass(GetModuleHandleA(nullptr)); }
+
+    void SetUp() override { WriteScreenSaverActive(true, false); }
+
+    std::string Path(const char* name) const { return folder_.Path(name); }
+
+    void Start(const char* exeName = "Pavlune.exe") {
+        form_ = std::make_unique<TPavluneMainForm>(
+            TPavluneMainForm::Context{GetModuleHandleA(nullptr), Path(exeName), dialogs_});
+    }
+
+    // The way the program ends: the loop stops on WM_QUIT, then the last
+    // shut-down steps and the window's destruction.
+    void Finish() {
+        form_->FormDestroy();
+        form_.reset();
+    }
+
+    // Closes the main window as the exit command or a polite taskkill does.
+    bool CloseAndPump() {
+        PostMessageA(form_->Handle(), WM_CLOSE, 0, 0);
+        return PumpMessages();
+    }
+
+    ScratchFolder folder_;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<TPavluneMainForm> form_;
+};
+
+TEST_F(MainFormTest, FirstStartUsesDefaultsAndWritesSixKeysInOrder) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    EXPECT_TRUE(dialogs_.Messages.empty());
+    PopupMenuModel& menu = form_->CommandMenu();
+    EXPECT_TRUE(menu.IsChecked("RMenuDengon"));
+    EXPECT_FALSE(menu.IsChecked("RMenu3D"));
+    EXPECT_EQ(menu.Item("RMenuDengon").ImageIndex, 17);
+    EXPECT_TRUE(menu.IsChecked("RMenuAutoMenuReload"));
+    EXPECT_FALSE(menu.IsChecked("RMenuAutoAddStringSort"));
+    EXPECT_TRUE(menu.IsChecked("RMenuAutoAddStringSave"));
+    EXPECT_FALSE(menu.IsChecked("RMenuScreenSaverDisabled"));
+    EXPECT_FALSE(menu.IsChecked("RMenuScreenSaverJack"));
+    EXPECT_EQ(form_->MyName, "");
+    EXPECT_FALSE(FileExists(Path("Pavlune.INI"))) << "start-up writes nothing";
+
+    EXPECT_TRUE(CloseAndPump()) << "closing ends the message loop";
+    Finish();
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
+              "[Pavlune Settings]\r\nKIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\n"
+              "SaverDisabled=0\r\nScreenSaveJack=0\r\n");
+}
+
+TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"),
+                   "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
+                   "SortString=$1\r\nSaveString=0x0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nExtra=keep\r\n"
+                   "[Other]\r\nx=1\r\n");
+    Start();
+    PopupMenuModel& menu = form_->CommandMenu();
+    EXPECT_TRUE(menu.IsChecked("RMenu3D"));
+    EXPECT_FALSE(menu.IsChecked("RMenuDengon"));
+    EXPECT_FALSE(menu.IsChecked("RMenuAutoMenuReload"));
+    EXPECT_TRUE(menu.IsChecked("RMenuAutoAddStringSort"));
+    EXPECT_FALSE(menu.IsChecked("RMenuAutoAddStringSave"));
+    EXPECT_TRUE(menu.IsChecked("RMenuScreenSaverJack"));
+    EXPECT_EQ(form_->MyName, "山田\\営業部");
+
+    CloseAndPump();
+    Finish();
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
+              "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
+              "SortString=1\r\nSaveString=0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nExtra=keep\r\n"
+              "SaverDisabled=0\r\n[Other]\r\nx=1\r\n");
+}
+
+TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nSaverDisabled=1\r\n");
+    Start();
+    EXPECT_TRUE(form_->CommandMenu().IsChecked("RMenuScreenSaverDisabled"));
+    EXPECT_FALSE(ReadScreenSaverActive());
+    CloseAndPump();
+    Finish();
+    EXPECT_TRUE(ReadScreenSaverActive()) << "the flag noted at start-up comes back";
+    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("SaverDisabled=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nSaverDisabled=0\r\n");
+    WriteScreenSaverActive(false, false);
+    Start();
+    EXPECT_EQ(form_->SaverActiveAtStart, 0);
+    EXPECT_TRUE(form_->CommandMenu().IsChecked("RMenuScreenSaverDisabled"));
+    CloseAndPump();
+    Finish();
+    EXPECT_FALSE(ReadScreenSaverActive());
+    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("SaverDisabled=1\r\n"), std::string::npos);
+}
+
+TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
+    WriteFileBytes(Path("Other.TXT"), kMenu);
+    Start("Other.exe");
+    CloseAndPump();
+    Finish();
+    EXPECT_EQ(ReadFileBytes(Path("Other.INI")).rfind("[Pavlune Settings]\r\nKIND=1\r\n", 0), 0u);
+    EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
+}
+
+struct FatalCase {
+    const char* name;
+    const char* file;  // nullptr: no file at all
+    const char* message;
+};
+
+class FatalDefinitionFile : public MainFormTest, public ::testing::WithParamInterface<FatalCase> {};
+
+TEST_P(FatalDefinitionFile, IsReportedAndEndsTheProgramWithSettingsWritten) {
+    const FatalCase& c = GetParam();
+    if (c.file) WriteFileBytes(Path("Pavlune.TXT"), c.file);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=鈴木\\開発\r\n");
+    Start();
+
+    ASSERT_EQ(dialogs_.Messages.size(), 1u);
+    std::string expected = c.file ? c.message
+                                  : "メニュー定義ファイル" + Path("Pavlune.TXT") +
+                                        "が見つかりません。\n\nプログラムを終了します。";
+    EXPECT_EQ(dialogs_.Messages[0].Text, expected);
+    EXPECT_EQ(dialogs_.Messages[0].Caption, "Pavlune");
+    EXPECT_EQ(dialogs_.Messages[0].Flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(form_->MyName, "鈴木\\開発") << "start-up runs to its end";
+
+    EXPECT_TRUE(PumpMessages()) << "the end request is waiting in the queue";
+    Finish();
+    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("ScreenSaveJack=0\r\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FatalDefinitionFile,
+    ::testing::Values(
+        FatalCase{"Missing", nullptr, nullptr},
+        FatalCase{"Empty", "", "メニュー定義ファイルが空です。\n\nプログラムを終了します。"},
+        FatalCase{"OnlyComments", "// a\r\n//b\r\n", "メニュー定義ファイルが空です。\n\nプログラムを終了します。"},
+        FatalCase{"TrailingBackslash", "会議中\r\n帰宅\\ \r\n",
+                  "メニュー定義ファイルに誤りがあります。\n\nプログラムを終了します。"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, FaultyLineKeepsTheEntriesBeforeIt) {
+    WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n昼食\r\n分類\\\r\n来客中\r\n");
+    Start();
+    const MessageMenu& menu = form_->MessageMenu().Menu();
+    ASSERT_EQ(menu.Entries.size(), 2u);
+    EXPECT_EQ(menu.Entries[1]->Caption, "昼食");
+    EXPECT_TRUE(PumpMessages());
+    Finish();
+}
+
+TEST_F(MainFormTest, MissingIconIsReportedAndStartUpGoesOn) {
+    WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n$no-such.ico$昼食\r\n帰宅\r\n");
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=田中\\総務\r\n");
+    Start();
+    ASSERT_EQ(dialogs_.Messages.size(), 1u);
+    EXPECT_EQ(dialogs_.Messages[0].Text, "ファイル no-such.ico は開けません.");
+    EXPECT_EQ(dialogs_.Messages[0].Caption, "Pavlune");
+    EXPECT_EQ(dialogs_.Messages[0].Flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    ASSERT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u) << "the lines after the icon are not read";
+    EXPECT_EQ(form_->MyName, "田中\\総務") << "the rest of start-up still runs";
+    EXPECT_FALSE(PumpMessages()) << "an icon error does not end the program";
+    CloseAndPump();
+    Finish();
+}
+
+TEST_F(MainFormTest, IconsGoIntoTheImageListInFileOrder) {
+    // Relative icon paths are taken from the working directory.
+    WriteFileBytes(Path("Pavlune.TXT"),
+                   "$icons\\lunch.ico$昼食\r\n$icons\\home.ico$$icons\\bye.ico$帰宅\\本日は帰宅しました\r\n"
+                   "帰宅\\明日は休みです\r\n");
+    Start();
+    EXPECT_TRUE(dialogs_.Messages.empty());
+    EXPECT_EQ(ImageList_GetImageCount(form_->MessageMenu().Images()), 3);
+    const MessageMenu& menu = form_->MessageMenu().Menu();
+    ASSERT_EQ(menu.Entries.size(), 2u);
+    EXPECT_EQ(menu.Entries[0]->IconIndex, 0);
+    EXPECT_EQ(menu.Entries[1]->IconIndex, 2);
+    EXPECT_EQ(menu.Entries[1]->Children[0]->IconIndex, 1);
+
+    PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+    PumpMessages();
+    EXPECT_EQ(ImageList_GetImageCount(form_->MessageMenu().Images()), 3) << "a reload starts the images afresh";
+    CloseAndPump();
+    Finish();
+}
+
+TEST_F(MainFormTest, InvalidIconIsReported) {
+    WriteFileBytes(Path("bad.ico"), "this is no icon");
+    WriteFileBytes(Path("Pavlune.TXT"), IconLine(Path("bad.ico"), "昼食"));
+    Start();
+    ASSERT_EQ(dialogs_.Messages.size(), 1u);
+    EXPECT_EQ(dialogs_.Messages[0].Text, "アイコンイメージが不正です.");
+    CloseAndPump();
+    Finish();
+}
+
+TEST_F(MainFormTest, FileChangeMessageReloadsTheMenu) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u);
+    EXPECT_NE(form_->MessageMenu().Menu().DefaultMessageItem, nullptr);
+
+    WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n");
+    PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+    EXPECT_FALSE(PumpMessages());
+    ASSERT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u);
+    EXPECT_EQ(form_->MessageMenu().Menu().DefaultMessageItem, nullptr);
+
+    DeleteFileA(Path("Pavlune.TXT").c_str());
+    PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+    EXPECT_TRUE(PumpMessages()) << "a reload that finds no file ends the program";
+    ASSERT_EQ(dialogs_.Messages.size(), 1u);
+    EXPECT_TRUE(form_->MessageMenu().Menu().Entries.empty());
+    Finish();
+}
+
+TEST_F(MainFormTest, IconErrorOnReloadIsShownByTheMessageBoundary) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n" + IconLine(Path("gone.ico"), "昼食"));
+    PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+    EXPECT_FALSE(PumpMessages());
+    ASSERT_EQ(dialogs_.Messages.size(), 1u);
+    EXPECT_EQ(dialogs_.Messages[0].Text, "ファイル " + Path("gone.ico") + " は開けません.");
+    EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u);
+    CloseAndPump();
+    Finish();
+}
+
+TEST_F(MainFormTest, ReadOnlySettingsFileIsReportedAtExit) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nKIND=0\r\n");
+    SetFileAttributesA(Path("Pavlune.INI").c_str(), FILE_ATTRIBUTE_READONLY);
+    Start();
+    CloseAndPump();
+    Finish();
+    ASSERT_EQ(dialogs_.Messages.size(), 1u);
+    EXPECT_EQ(dialogs_.Messages[0].Text, Path("Pavlune.INI") + " に書き込めません.");
+    EXPECT_EQ(dialogs_.Messages[0].Flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nKIND=0\r\n");
+}
+
+TEST_F(MainFormTest, SessionEndSavesTheSettings) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    EXPECT_EQ(SendMessageA(form_->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(form_->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(FileExists(Path("Pavlune.INI")));
+    DeleteFileA(Path("Pavlune.INI").c_str());
+    Finish();
+    EXPECT_FALSE(FileExists(Path("Pavlune.INI"))) << "the settings are written once";
+}
+
+TEST_F(MainFormTest, PasswordChangeIsHiddenOnTheNtLine) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    bool nt = form_->VersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    EXPECT_EQ(form_->CommandMenu().Item("RMenuPasswordChange").Visible, !nt);
+    CloseAndPump();
+    Finish();
+}
+
+}  // namespace
+}  // namespace pavlune
