@@ -1,0 +1,23 @@
+// Arbitrary text as a Boolean value of the settings file. Short runs of
+// decimal digits have an obvious meaning, which is checked; anything else
+// must merely not crash.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/settings_values.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const bool withTrue = pavlune::ParseBoolean(text, true);
+    const bool withFalse = pavlune::ParseBoolean(text, false);
+
+    const bool shortDecimal = !text.empty() && text.size() <= 9 &&
+                              text.find_first_not_of("0123456789") == std::string_view::npos;
+    if (shortDecimal) {
+        const bool nonZero = text.find_first_not_of('0') != std::string_view::npos;
+        if (withTrue != nonZero || withFalse != nonZero) std::abort();
+    }
+    return 0;
+}
