@@ -1,0 +1,168 @@
+"""Simulated PCs for the end-to-end tests.
+
+Each PC is a network namespace on one bridge (so broadcasts never leave the
+test), with a Wine prefix of its own holding a copy of dist/ in C:\\Pavlune,
+all on one virtual display. Everything is removed again on exit, also when
+a test fails.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+LIB = ROOT / "scripts" / "lib"
+DIST = Path(os.environ.get("PAVLUNE_DIST", ROOT / "dist"))
+WINTOOL = os.environ.get("PAVLUNE_WINTOOL", "")
+OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))
+
+PROGRAM_DIR = "C:\\Pavlune"
+PROGRAM = PROGRAM_DIR + "\\Pavlune.exe"
+MAIN_WINDOW_CLASS = "TPavluneMainForm"
+
+
+def encode(text):
+    """The program's files and texts are code page 932."""
+    return text.encode("cp932")
+
+
+class PC:
+    def __init__(self, lan, index):
+        self.lan = lan
+        self.index = index
+        self.namespace = f"{lan.name}-pc{index}"
+        self.prefix = lan.work / f"pc{index}"
+        subprocess.run([str(LIB / "wine-prefix"), str(self.prefix)], check=True)
+        self.program_dir = self.prefix / "drive_c" / "Pavlune"
+        shutil.copytree(DIST, self.program_dir)
+        tools = self.prefix / "drive_c" / "e2e"
+        tools.mkdir()
+        shutil.copy(WINTOOL, tools / "wintool.exe")
+        self.processes = []
+
+    def env(self):
+        return {
+            "WINEPREFIX": str(self.prefix),
+            "WINEARCH": "win32",
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "LC_ALL": "ja_JP.UTF-8",
+            "DISPLAY": self.lan.display,
+        }
+
+    def _command(self, *args):
+        env = [f"{k}={v}" for k, v in self.env().items()]
+        return ["ip", "netns", "exec", self.namespace, "env", *env, *args]
+
+    def wine(self, *args, timeout=60):
+        """Runs a Windows program to its end; returns (exit code, stdout bytes).
+
+        The output goes through a file, not a pipe: the first Wine program of a
+        prefix starts Wine's own background processes, which would hold a pipe
+        open long after the program has ended."""
+        with tempfile.TemporaryFile() as out:
+            done = subprocess.run(self._command("wine", *args), stdout=out, stderr=subprocess.DEVNULL,
+                                  timeout=timeout)
+            out.seek(0)
+            return done.returncode, out.read()
+
+    def start(self):
+        """Starts Pavlune.exe; returns its process."""
+        process = subprocess.Popen(self._command("wine", PROGRAM), stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def wintool(self, *args, timeout=60):
+        return self.wine("C:\\e2e\\wintool.exe", *args, timeout=timeout)
+
+    def wait_main_window(self, seconds=30):
+        code, _ = self.wintool("wait-window", MAIN_WINDOW_CLASS, str(seconds * 1000), timeout=seconds + 30)
+        return code == 0
+
+    def wait_box(self, caption="Pavlune", seconds=30):
+        """The text of the message box with that caption, or None."""
+        code, out = self.wintool("wait-box", caption, str(seconds * 1000), timeout=seconds + 30)
+        return out.decode("cp932") if code == 0 else None
+
+    def press_ok(self, caption="Pavlune"):
+        code, _ = self.wintool("press-ok", caption)
+        return code == 0
+
+    def taskkill(self):
+        """A polite taskkill: WM_CLOSE to the program's windows."""
+        return self.wine("taskkill", "/im", "Pavlune.exe")[0]
+
+    def file(self, name):
+        return self.program_dir / name
+
+    def write(self, name, text):
+        self.file(name).write_bytes(encode(text))
+
+    def read(self, name):
+        return self.file(name).read_bytes().decode("cp932")
+
+    def stop(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.kill()
+        subprocess.run(self._command("wineserver", "-k"), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for process in self.processes:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                pass
+
+
+class Lan:
+    """with Lan(3) as lan: lan.pcs[0] ..."""
+
+    def __init__(self, count=1):
+        self.count = count
+        self.name = f"pvl{os.getpid() % 100000}"
+        self.pcs = []
+        self.display = None
+        self.xvfb_pid = None
+        self.work = None
+
+    def __enter__(self):
+        try:
+            self.work = Path(tempfile.mkdtemp(prefix="pavlune-e2e-", dir=ROOT / "build"))
+            subprocess.run([str(LIB / "lan"), "create", self.name, str(self.count)], check=True)
+            started = subprocess.run([str(LIB / "xvfb"), "start"], check=True, capture_output=True, text=True)
+            pid, self.display = started.stdout.split()
+            self.xvfb_pid = pid
+            for index in range(1, self.count + 1):
+                self.pcs.append(PC(self, index))
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        for pc in self.pcs:
+            pc.stop()
+        if self.xvfb_pid:
+            subprocess.run([str(LIB / "xvfb"), "stop", self.xvfb_pid])
+        subprocess.run([str(LIB / "lan"), "destroy", self.name])
+        if self.work:
+            shutil.rmtree(self.work, ignore_errors=True)
+        return False
+
+    def screenshot(self, name):
+        """Keeps a picture of the whole virtual display as evidence."""
+        OUTPUT.mkdir(parents=True, exist_ok=True)
+        path = OUTPUT / f"{name}.png"
+        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)], capture_output=True)
+        return path
+
+
+def wait_until(condition, seconds=30, step=0.1):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(step)
+    return condition()

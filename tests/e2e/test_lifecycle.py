@@ -1,0 +1,107 @@
+"""The real Pavlune.exe under Wine: single instance, definition file errors,
+and the settings file written at exit."""
+import subprocess
+import unittest
+
+from pavlune_lan import Lan, PROGRAM_DIR, wait_until
+
+MENU = "#在席\n会議中\n@外出\n帰宅\\本日は帰宅しました\n"
+SIX_KEYS = ("KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\n"
+            "SaverDisabled={disabled}\r\nScreenSaveJack=0\r\n")
+
+
+def exited(process, seconds=30):
+    try:
+        return process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+class Lifecycle(unittest.TestCase):
+    def setUp(self):
+        self.lan = Lan(1).__enter__()
+        self.addCleanup(self.lan.__exit__, None, None, None)
+        self.pc = self.lan.pcs[0]
+        self.pc.write("Pavlune.TXT", MENU.replace("\n", "\r\n"))
+
+    def saver_disabled_at_exit(self):
+        # The prefix's screen saver flag decides what SaverDisabled is written as.
+        return self.pc.read("Pavlune.INI").split("SaverDisabled=")[1][0]
+
+    def test_second_start_ends_at_once_and_close_writes_settings(self):
+        first = self.pc.start()
+        self.assertTrue(self.pc.wait_main_window(), "the main window never appeared")
+        second = self.pc.start()
+        self.assertEqual(exited(second), 0, "the second instance did not end with code 0")
+        self.assertIsNone(first.poll(), "the first instance ended too")
+        self.assertIsNone(self.pc.wait_box(seconds=1), "a second start must be silent")
+
+        self.pc.taskkill()
+        self.assertEqual(exited(first), 0)
+        ini = self.pc.read("Pavlune.INI")
+        self.assertEqual(ini, "[Pavlune Settings]\r\n" + SIX_KEYS.format(disabled=self.saver_disabled_at_exit()))
+
+    def test_close_leaves_other_keys_and_sections_alone(self):
+        before = ("[Other]\r\nA=1\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nPasswordEnabled=2\r\n"
+                  "ScreenSaveJack=1\r\nKIND=1\r\n[Last]\r\nB=表示\r\n")
+        self.pc.write("Pavlune.INI", before)
+        process = self.pc.start()
+        self.assertTrue(self.pc.wait_main_window())
+        self.pc.taskkill()
+        self.assertEqual(exited(process), 0)
+        after = self.pc.read("Pavlune.INI")
+        disabled = after.split("SaverDisabled=")[1][0]
+        self.assertEqual(after, "[Other]\r\nA=1\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nPasswordEnabled=2\r\n"
+                                "ScreenSaveJack=1\r\nKIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\n"
+                                f"SaverDisabled={disabled}\r\n[Last]\r\nB=表示\r\n")
+
+    def test_faulty_definition_files_are_reported_and_end_the_program(self):
+        cases = {
+            "missing": (None, "メニュー定義ファイル" + PROGRAM_DIR + "\\Pavlune.TXTが見つかりません。\n\nプログラムを終了します。"),
+            "empty": ("", "メニュー定義ファイルが空です。\n\nプログラムを終了します。"),
+            "comments": ("// 在席表示メニュー\r\n//\r\n", "メニュー定義ファイルが空です。\n\nプログラムを終了します。"),
+            "faulty": ("会議中\r\n帰宅\\  \r\n", "メニュー定義ファイルに誤りがあります。\n\nプログラムを終了します。"),
+        }
+        for name, (content, message) in cases.items():
+            with self.subTest(name):
+                ini = self.pc.file("Pavlune.INI")
+                ini.unlink(missing_ok=True)
+                definition = self.pc.file("Pavlune.TXT")
+                definition.unlink(missing_ok=True)
+                if content is not None:
+                    self.pc.write("Pavlune.TXT", content)
+                process = self.pc.start()
+                text = self.pc.wait_box()
+                self.lan.screenshot(f"definition-file-{name}")
+                self.assertTrue(self.pc.press_ok())
+                self.assertEqual(exited(process), 0)
+                self.assertEqual(text, message)
+                self.assertTrue(ini.exists(), "the settings file is written on the way out")
+                self.assertIn("KIND=1\r\n", self.pc.read("Pavlune.INI"))
+
+    def test_read_only_settings_file_is_reported_without_a_crash(self):
+        before = "[Pavlune Settings]\r\nKIND=0\r\n"
+        self.pc.write("Pavlune.INI", before)
+        self.pc.file("Pavlune.INI").chmod(0o444)
+        process = self.pc.start()
+        self.assertTrue(self.pc.wait_main_window())
+        self.pc.taskkill()
+        text = self.pc.wait_box()
+        self.lan.screenshot("read-only-settings")
+        self.assertEqual(text, PROGRAM_DIR + "\\Pavlune.INI に書き込めません.")
+        self.assertTrue(self.pc.press_ok())
+        self.assertEqual(exited(process), 0)
+        self.assertEqual(self.pc.read("Pavlune.INI"), before)
+
+    def test_main_window_is_never_shown(self):
+        process = self.pc.start()
+        self.assertTrue(self.pc.wait_main_window())
+        self.assertTrue(wait_until(lambda: self.lan.screenshot("running") is not None, 5))
+        # No visible top-level window of ours: no message box, no main window.
+        self.assertIsNone(self.pc.wait_box(seconds=1))
+        self.pc.taskkill()
+        self.assertEqual(exited(process), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

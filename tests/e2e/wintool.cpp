@@ -1,0 +1,80 @@
+// A small Windows helper for the end-to-end tests, run in the same Wine
+// prefix as the program under test: it finds windows of other processes,
+// reads message boxes and answers them.
+//   wintool wait-box CAPTION MS      prints the text of a message box
+//   wintool press-ok CAPTION         presses OK on that message box
+//   wintool wait-window CLASS MS     waits until a top-level window exists
+//   wintool close CLASS              posts WM_CLOSE to that window
+// Exit code 0 on success, 1 when nothing was found in time, 2 on bad usage.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+HWND FindMessageBox(const char* caption) {
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", caption)) != nullptr) {
+        if (IsWindowVisible(box)) return box;
+    }
+    return nullptr;
+}
+
+template <typename Find>
+HWND WaitFor(Find find, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = find()) return window;
+        if (GetTickCount() - start >= milliseconds) return nullptr;
+        Sleep(50);
+    }
+}
+
+std::string WindowText(HWND window) {
+    int length = GetWindowTextLengthA(window);
+    std::string text(length + 1, '\0');
+    text.resize(GetWindowTextA(window, text.data(), length + 1));
+    return text;
+}
+
+// The message of a message box is the static control with id 0xFFFF.
+std::string MessageText(HWND box) {
+    if (HWND text = GetDlgItem(box, 0xFFFF)) return WindowText(text);
+    return {};
+}
+
+void Print(const std::string& bytes) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string command = argc > 1 ? argv[1] : "";
+    if (command == "wait-box" && argc == 4) {
+        const char* caption = argv[2];
+        HWND box = WaitFor([&] { return FindMessageBox(caption); }, std::stoul(argv[3]));
+        if (!box) return 1;
+        Print(MessageText(box));
+        return 0;
+    }
+    if (command == "press-ok" && argc == 3) {
+        HWND box = FindMessageBox(argv[2]);
+        if (!box) return 1;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+    }
+    if (command == "wait-window" && argc == 4) {
+        const char* className = argv[2];
+        return WaitFor([&] { return FindWindowA(className, nullptr); }, std::stoul(argv[3])) ? 0 : 1;
+    }
+    if (command == "close" && argc == 3) {
+        HWND window = FindWindowA(argv[2], nullptr);
+        if (!window) return 1;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS\n");
+    return 2;
+}
