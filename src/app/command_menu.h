@@ -19,6 +19,7 @@ struct MenuItem {
     bool Checked = false;
     bool Enabled = true;
     bool Visible = true;
+    bool IsDefault = false;       // drawn bold
     std::vector<MenuItem> Items;  // a submenu when not empty
     std::function<void()> OnClick;
 

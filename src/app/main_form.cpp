@@ -3,10 +3,18 @@
 #include "app/settings_file.h"
 #include "common/error.h"
 #include "common/paths.h"
+#include "menu/message_menu_items.h"
 #include "saver/saver_kind.h"
 #include "saver/screen_saver_active.h"
+#include "win/menu_renderer.h"
 
 namespace pavlune {
+
+namespace {
+// Pictures of the command menu: icon resources 100 to 119, image indexes 0 to 19.
+constexpr int kFirstCommandImage = 100;
+constexpr int kCommandImageCount = 20;
+}  // namespace
 
 void RegisterMainFormClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
@@ -30,12 +38,19 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     if (!handle_) throw Error("メインウィンドウを作成できません");
     messageMenu_ = std::make_unique<MessageMenuLoader>(handle_, ChangeFileExt(context.ExePath, ".TXT"),
                                                        context.Dialogs);
+    trayPicture_ = static_cast<HICON>(LoadImageA(context.Instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0));
+    tray_ = std::make_unique<TrayIcon>(handle_, WM_TRAY_NOTIFY, trayPicture_);
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    LoadCommandImages();
+    WireCommands();
     WithErrorBox(context_.Dialogs, handle_, [this] { FormCreate(); });
 }
 
 TPavluneMainForm::~TPavluneMainForm() {
     RestoreSaverActive();
     messageMenu_.reset();
+    if (commandImages_) ImageList_Destroy(commandImages_);
+    if (trayPicture_) DestroyIcon(trayPicture_);
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
     DestroyWindow(handle_);
 }
@@ -65,6 +80,11 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             // Asks everyone for their state once the LAN presence is in.
             return 0;
         case WM_TRAY_NOTIFY:
+            TrayIconMessage(lParam);
+            break;
+        case WM_MEASUREITEM:
+        case WM_DRAWITEM:
+            if (HandleMenuPictureMessage(message, lParam)) return TRUE;
             break;
         case WM_CLOSE:
             Close();
@@ -79,6 +99,8 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
     }
+    // The shell restarted: without the icon again the program would be unreachable.
+    if (message == taskbarCreated_ && taskbarCreated_ != 0) tray_->TrayNotify(true);
     return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
@@ -95,7 +117,8 @@ void TPavluneMainForm::FormCreate() {
     } catch (const std::exception& e) {
         ShowErrorBox(context_.Dialogs, handle_, e.what());
     }
-    // 4. The tray icon is added here once the tray is in.
+    // 4. The tray icon.
+    tray_->TrayNotify(true);
     // 5. The settings file.
     SettingsFile settings(settingsPath_);
     // 6. The message saver's kind.
@@ -146,7 +169,7 @@ void TPavluneMainForm::FormDestroy() noexcept {
     if (destroyed_) return;
     destroyed_ = true;
     WithErrorBox(context_.Dialogs, handle_, [this] {
-        // The tray icon is removed here once the tray is in.
+        tray_->TrayNotify(false);
         SettingsFile settings(settingsPath_);
         settings.WriteBoolean("KIND", commandMenu_.IsChecked("RMenuDengon"));
         settings.WriteBoolean("AutoReload", commandMenu_.IsChecked("RMenuAutoMenuReload"));
@@ -161,6 +184,75 @@ void TPavluneMainForm::RestoreSaverActive() noexcept {
     if (saverActiveRestored_) return;
     saverActiveRestored_ = true;
     WriteScreenSaverActive(SaverActiveAtStart != 0, true);
+}
+
+void TPavluneMainForm::LoadCommandImages() {
+    commandImages_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 8);
+    for (int index = 0; index < kCommandImageCount; ++index) {
+        auto icon = static_cast<HICON>(
+            LoadImageA(context_.Instance, MAKEINTRESOURCEA(kFirstCommandImage + index), IMAGE_ICON, 16, 16, 0));
+        if (!icon) break;  // a build without the pictures (the tests) draws none
+        ImageList_ReplaceIcon(commandImages_, -1, icon);
+        DestroyIcon(icon);
+    }
+}
+
+// The command menu's items and what each click does. Items without a handler
+// here belong to subsystems that are not in yet; their clicks do nothing.
+void TPavluneMainForm::WireCommands() {
+    struct Command {
+        const char* item;
+        void (TPavluneMainForm::*handler)();
+    };
+    static const Command commands[] = {
+        {"RMenuReload", &TPavluneMainForm::RMenuReloadClick},
+        {"RMenuAutoMenuReload", &TPavluneMainForm::RMenuAutoMenuReloadClick},
+        {"RMenuExit", &TPavluneMainForm::Close},
+    };
+    for (const Command& command : commands) {
+        commandMenu_.Item(command.item).OnClick = [this, handler = command.handler] { (this->*handler)(); };
+    }
+    commandMenu_.Item("RMenuScreenSaverDisabled").OnClick = [this] { RMenuScreenSaverDisabledClick(commandMenu_); };
+    commandMenu_.Item("RMenuDengon").OnClick = [this] { RMenuDengonClick(commandMenu_); };
+    commandMenu_.Item("RMenu3D").OnClick = [this] { RMenu3DClick(commandMenu_); };
+    for (const char* toggle : {"RMenuAutoAddStringSort", "RMenuAutoAddStringSave", "RMenuScreenSaverJack"}) {
+        commandMenu_.Item(toggle).OnClick = [this, toggle] { commandMenu_.InvertChecked(toggle); };
+    }
+}
+
+void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
+    POINT at{};
+    GetCursorPos(&at);
+    switch (static_cast<UINT>(lParam)) {
+        case WM_LBUTTONDOWN: {
+            SetForegroundWindow(handle_);
+            // The message menu's action arrives with message selection.
+            OpenMenu(MessageMenuItems(messageMenu_->Menu(), [](const MessageEntry&) {}), messageMenu_->Images(), 0, at);
+            break;
+        }
+        case WM_RBUTTONDOWN: {
+            SetForegroundWindow(handle_);
+            PopupMenuRPopup();
+            bool above40 = VersionInfo.dwMajorVersion > 4 || (VersionInfo.dwMajorVersion == 4 && VersionInfo.dwMinorVersion > 0);
+            OpenMenu(commandMenu_.Items(), commandImages_, above40 ? TPM_VERNEGANIMATION : 0, at);
+            break;
+        }
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+            // Runs the default message, or starts the current saver, once
+            // message selection and the saver launch are in.
+            break;
+    }
+}
+
+void TPavluneMainForm::PopupMenuRPopup() {
+    MenuItem& start = commandMenu_.Item("RMenuStartScreenSaver");
+    if (!start.Items.empty()) start.Items.front().Enabled = ReadScreenSaverActive();
+}
+
+void TPavluneMainForm::OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at) {
+    std::function<void()> action = TrackMenu(handle_, items, at, {images, extraFlags});
+    if (action) action();
 }
 
 void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }

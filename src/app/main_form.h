@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_menu.h"
+#include "app/tray_icon.h"
 #include "menu/message_menu_loader.h"
 #include "win/dialogs.h"
 
@@ -68,6 +69,11 @@ private:
     void RestoreSaverActive() noexcept;
 
     void Close();
+    void WireCommands();
+    void LoadCommandImages();
+    void TrayIconMessage(LPARAM lParam);
+    void PopupMenuRPopup();
+    void OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at);
     void RMenuReloadClick();
     void RMenuAutoMenuReloadClick();
 
@@ -76,6 +82,10 @@ private:
     HWND handle_ = nullptr;
     PopupMenuModel commandMenu_;
     std::unique_ptr<MessageMenuLoader> messageMenu_;
+    HICON trayPicture_ = nullptr;           // Image1: the tray icon's 16 x 16 picture
+    HIMAGELIST commandImages_ = nullptr;    // ImageList1: pictures of the command menu
+    std::unique_ptr<TrayIcon> tray_;
+    UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
     bool destroyed_ = false;
     bool saverActiveRestored_ = false;
 };

@@ -47,4 +47,21 @@ private:
     HICON icon_;
 };
 
+// An open registry key; predefined roots such as HKEY_CURRENT_USER are not
+// meant to be held here.
+class UniqueKey {
+public:
+    explicit UniqueKey(HKEY key = nullptr) : key_(key) {}
+    UniqueKey(const UniqueKey&) = delete;
+    UniqueKey& operator=(const UniqueKey&) = delete;
+    ~UniqueKey() {
+        if (key_) RegCloseKey(key_);
+    }
+    explicit operator bool() const { return key_ != nullptr; }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_;
+};
+
 }  // namespace pavlune

@@ -2,8 +2,8 @@
 
 Each PC is a network namespace on one bridge (so broadcasts never leave the
 test), with a Wine prefix of its own holding a copy of dist/ in C:\\Pavlune,
-all on one virtual display. Everything is removed again on exit, also when
-a test fails.
+and a virtual display of its own (its screen, with Wine's tray window).
+Everything is removed again on exit, also when a test fails.
 """
 import os
 import shutil
@@ -41,6 +41,8 @@ class PC:
         tools.mkdir()
         shutil.copy(WINTOOL, tools / "wintool.exe")
         self.processes = []
+        started = subprocess.run([str(LIB / "xvfb"), "start"], check=True, capture_output=True, text=True)
+        self.xvfb_pid, self.display = started.stdout.split()
 
     def env(self):
         return {
@@ -49,7 +51,7 @@ class PC:
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
             "LC_ALL": "ja_JP.UTF-8",
-            "DISPLAY": self.lan.display,
+            "DISPLAY": self.display,
         }
 
     def _command(self, *args):
@@ -114,6 +116,49 @@ class PC:
                 process.wait(timeout=10)
             except subprocess.TimeoutExpired:
                 pass
+        subprocess.run([str(LIB / "xvfb"), "stop", self.xvfb_pid])
+
+    # The screen, as a person sees it.
+
+    def xdotool(self, *args):
+        done = subprocess.run(["xdotool", *args], capture_output=True, text=True,
+                              env={**os.environ, "DISPLAY": self.display})
+        return done.stdout
+
+    def tray_point(self, seconds=30):
+        """Screen point of the first icon in Wine's tray window, or None."""
+        found = None
+
+        def visible():
+            nonlocal found
+            windows = self.xdotool("search", "--onlyvisible", "--name", "Wine System Tray").split()
+            if not windows:
+                return False
+            geometry = self.xdotool("getwindowgeometry", "--shell", windows[0])
+            values = dict(line.split("=") for line in geometry.split())
+            found = (int(values["X"]) + 10, int(values["Y"]) + 10)
+            return True
+
+        return found if wait_until(visible, seconds) else None
+
+    def press_on_tray(self, button):
+        """Presses a mouse button on the tray icon (menus open on the press)
+        and lets it go once a menu is open."""
+        x, y = self.tray_point()
+        self.xdotool("mousemove", str(x), str(y), "mousedown", str(button))
+        opened = self.wintool("wait-menu", "10000")[0] == 0
+        self.xdotool("mouseup", str(button))
+        return opened
+
+    def keys(self, *names):
+        self.xdotool("key", "--delay", "100", *names)
+
+    def screenshot(self, name):
+        """Keeps a picture of this PC's screen as evidence."""
+        OUTPUT.mkdir(parents=True, exist_ok=True)
+        path = OUTPUT / f"{name}.png"
+        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)], capture_output=True)
+        return path
 
 
 class Lan:
@@ -123,17 +168,12 @@ class Lan:
         self.count = count
         self.name = f"pvl{os.getpid() % 100000}"
         self.pcs = []
-        self.display = None
-        self.xvfb_pid = None
         self.work = None
 
     def __enter__(self):
         try:
             self.work = Path(tempfile.mkdtemp(prefix="pavlune-e2e-", dir=ROOT / "build"))
             subprocess.run([str(LIB / "lan"), "create", self.name, str(self.count)], check=True)
-            started = subprocess.run([str(LIB / "xvfb"), "start"], check=True, capture_output=True, text=True)
-            pid, self.display = started.stdout.split()
-            self.xvfb_pid = pid
             for index in range(1, self.count + 1):
                 self.pcs.append(PC(self, index))
         except BaseException:
@@ -144,19 +184,11 @@ class Lan:
     def __exit__(self, *exc):
         for pc in self.pcs:
             pc.stop()
-        if self.xvfb_pid:
-            subprocess.run([str(LIB / "xvfb"), "stop", self.xvfb_pid])
         subprocess.run([str(LIB / "lan"), "destroy", self.name])
         if self.work:
             shutil.rmtree(self.work, ignore_errors=True)
         return False
 
-    def screenshot(self, name):
-        """Keeps a picture of the whole virtual display as evidence."""
-        OUTPUT.mkdir(parents=True, exist_ok=True)
-        path = OUTPUT / f"{name}.png"
-        subprocess.run(["import", "-display", self.display, "-window", "root", str(path)], capture_output=True)
-        return path
 
 
 def wait_until(condition, seconds=30, step=0.1):

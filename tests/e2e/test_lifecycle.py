@@ -72,7 +72,7 @@ class Lifecycle(unittest.TestCase):
                     self.pc.write("Pavlune.TXT", content)
                 process = self.pc.start()
                 text = self.pc.wait_box()
-                self.lan.screenshot(f"definition-file-{name}")
+                self.pc.screenshot(f"definition-file-{name}")
                 self.assertTrue(self.pc.press_ok())
                 self.assertEqual(exited(process), 0)
                 self.assertEqual(text, message)
@@ -87,7 +87,7 @@ class Lifecycle(unittest.TestCase):
         self.assertTrue(self.pc.wait_main_window())
         self.pc.taskkill()
         text = self.pc.wait_box()
-        self.lan.screenshot("read-only-settings")
+        self.pc.screenshot("read-only-settings")
         self.assertEqual(text, PROGRAM_DIR + "\\Pavlune.INI に書き込めません.")
         self.assertTrue(self.pc.press_ok())
         self.assertEqual(exited(process), 0)
@@ -96,7 +96,7 @@ class Lifecycle(unittest.TestCase):
     def test_main_window_is_never_shown(self):
         process = self.pc.start()
         self.assertTrue(self.pc.wait_main_window())
-        self.assertTrue(wait_until(lambda: self.lan.screenshot("running") is not None, 5))
+        self.assertTrue(wait_until(lambda: self.pc.screenshot("running") is not None, 5))
         # No visible top-level window of ours: no message box, no main window.
         self.assertIsNone(self.pc.wait_box(seconds=1))
         self.pc.taskkill()

@@ -5,8 +5,14 @@
 //   wintool press-ok CAPTION         presses OK on that message box
 //   wintool wait-window CLASS MS     waits until a top-level window exists
 //   wintool close CLASS              posts WM_CLOSE to that window
+//   wintool wait-menu MS             waits until a popup menu is open
+//   wintool wait-no-menu MS          waits until no popup menu is open
+//   wintool tray-delete CLASS ID     removes that window's tray icon, as a
+//                                    dying shell loses it
+//   wintool taskbar-created          tells every window the shell restarted
 // Exit code 0 on success, 1 when nothing was found in time, 2 on bad usage.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -16,6 +22,14 @@ HWND FindMessageBox(const char* caption) {
     HWND box = nullptr;
     while ((box = FindWindowExA(nullptr, box, "#32770", caption)) != nullptr) {
         if (IsWindowVisible(box)) return box;
+    }
+    return nullptr;
+}
+
+HWND FindOpenMenu() {
+    HWND menu = nullptr;
+    while ((menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) != nullptr) {
+        if (IsWindowVisible(menu)) return menu;
     }
     return nullptr;
 }
@@ -69,12 +83,33 @@ int main(int argc, char** argv) {
         const char* className = argv[2];
         return WaitFor([&] { return FindWindowA(className, nullptr); }, std::stoul(argv[3])) ? 0 : 1;
     }
+    if (command == "wait-menu" && argc == 3) {
+        return WaitFor(FindOpenMenu, std::stoul(argv[2])) ? 0 : 1;
+    }
+    if (command == "wait-no-menu" && argc == 3) {
+        HWND desktop = GetDesktopWindow();
+        return WaitFor([&] { return FindOpenMenu() ? nullptr : desktop; }, std::stoul(argv[2])) ? 0 : 1;
+    }
+    if (command == "tray-delete" && argc == 4) {
+        HWND window = FindWindowA(argv[2], nullptr);
+        if (!window) return 1;
+        NOTIFYICONDATAA record{};
+        record.cbSize = sizeof record;
+        record.hWnd = window;
+        record.uID = std::stoul(argv[3]);
+        return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
+    }
+    if (command == "taskbar-created" && argc == 2) {
+        SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        return 0;
+    }
     if (command == "close" && argc == 3) {
         HWND window = FindWindowA(argv[2], nullptr);
         if (!window) return 1;
         PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     }
-    Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS\n");
+    Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
+          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created\n");
     return 2;
 }

@@ -1,0 +1,280 @@
+#include "about/about_box.h"
+
+#include <vector>
+
+#include "common/error.h"
+#include "win/files.h"
+
+namespace pavlune {
+namespace {
+
+constexpr const char* kSupportWeb = "https://pavlune.example.jp/";
+constexpr const char* kSupportMail = "support@pavlune.example.jp";
+constexpr const char* kReadMeFile = "Pavlune1st.txt";
+constexpr const char* kPanelClassName = "TAboutBoxPanel";
+
+constexpr int kClientWidth = 298;
+constexpr int kClientHeight = 146;
+
+constexpr int kReadMeId = 101;
+constexpr int kLabel3Id = 103;
+constexpr int kLabel4Id = 104;
+
+// The box is built in WM_INITDIALOG, so its template is the frame alone: no
+// menu, the standard class, no title. Templates must be DWORD-aligned.
+struct alignas(4) EmptyDialogTemplate {
+    DLGTEMPLATE Header;
+    WORD Menu;
+    WORD WindowClass;
+    WORD Title;
+};
+
+HFONT CreateBoxFont(bool underline) {
+    // A height of -12 asks for 12-pixel characters (9 points on a 96 dpi screen).
+    return CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+}
+
+std::string WindowText(HWND window) {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+SIZE TextExtent(HWND window, HFONT font, const std::string& text) {
+    SIZE extent{};
+    HDC dc = GetDC(window);
+    HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+    return extent;
+}
+
+// Panel1: the bevelled frame around the texts. The labels on it are its
+// children, so their clicks and colour questions arrive here and are passed
+// on to the box.
+LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_CTLCOLORSTATIC:
+            return SendMessageA(GetParent(panel), message, wParam, lParam);
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(panel, &paint);
+            RECT bounds;
+            GetClientRect(panel, &bounds);
+            DrawEdge(dc, &bounds, BDR_RAISEDINNER | BDR_SUNKENOUTER, BF_RECT);
+            EndPaint(panel, &paint);
+            return 0;
+        }
+    }
+    return DefWindowProcA(panel, message, wParam, lParam);
+}
+
+void RegisterPanelClass(HINSTANCE instance) {
+    WNDCLASSEXA panelClass{};
+    if (GetClassInfoExA(instance, kPanelClassName, &panelClass)) return;
+    panelClass.cbSize = sizeof panelClass;
+    panelClass.style = CS_HREDRAW | CS_VREDRAW;
+    panelClass.lpfnWndProc = PanelProc;
+    panelClass.hInstance = instance;
+    panelClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    panelClass.lpszClassName = kPanelClassName;
+    RegisterClassExA(&panelClass);
+}
+
+RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
+}  // namespace
+
+std::string ReadVersionString(const std::string& path, const std::string& name) {
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    if (size == 0) return {};
+    // One byte more than the block, left zero: a string at the block's very
+    // end that lacks its terminator still ends inside the buffer.
+    std::vector<char> block(static_cast<std::size_t>(size) + 1, '\0');
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
+
+    struct Translation {
+        WORD Language;
+        WORD CodePage;
+    };
+    void* found = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", &found, &length) || !found ||
+        length < sizeof(Translation)) {
+        return {};
+    }
+    const auto* first = static_cast<const Translation*>(found);
+    char table[32];
+    wsprintfA(table, "\\StringFileInfo\\%04X%04X\\", first->Language, first->CodePage);
+
+    std::string query = table + name;
+    char* text = nullptr;
+    if (!VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&text), &length) || !text) return {};
+    return text;
+}
+
+std::string BuildMailLink(const std::string& address, const std::string& exePath) {
+    return "mailto:" + address + "?Subject=about Pavlune Ver" + ReadVersionString(exePath, "FileVersion");
+}
+
+TAboutBox::TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs)
+    : owner_(owner), instance_(instance), dialogs_(dialogs), font_(CreateBoxFont(false)),
+      linkFont_(CreateBoxFont(true)) {}
+
+TAboutBox::~TAboutBox() {
+    if (font_) DeleteObject(font_);
+    if (linkFont_) DeleteObject(linkFont_);
+}
+
+INT_PTR TAboutBox::ShowModal() {
+    RegisterPanelClass(instance_);
+    EmptyDialogTemplate frame{};
+    frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    INT_PTR result = DialogBoxIndirectParamA(instance_, &frame.Header, owner_, &TAboutBox::DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
+    if (result == -1) throw Error("バージョン情報を表示できません");
+    return result;
+}
+
+INT_PTR CALLBACK TAboutBox::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        reinterpret_cast<TAboutBox*>(lParam)->handle_ = window;
+    }
+    auto* box = reinterpret_cast<TAboutBox*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!box) return FALSE;
+
+    INT_PTR result = FALSE;
+    bool handled = false;
+    bool failed = true;
+    WithErrorBox(box->dialogs_, window, [&] {
+        handled = box->Dispatch(message, wParam, lParam, result);
+        failed = false;
+    });
+    // A box that could not be built is of no use; the user has seen why.
+    if (failed && message == WM_INITDIALOG) EndDialog(window, IDABORT);
+    return handled ? result : FALSE;
+}
+
+// Returns whether the message was handled; result is what the dialog
+// procedure returns for it.
+bool TAboutBox::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+    switch (message) {
+        case WM_INITDIALOG:
+            FormCreate();
+            result = FALSE;  // the focus is set already
+            return true;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                case IDCANCEL:  // Escape and the close box answer as OK does
+                    EndDialog(handle_, IDOK);
+                    return true;
+                case kReadMeId:
+                    Button1Click();
+                    EndDialog(handle_, IDOK);
+                    return true;
+                case kLabel3Id:
+                    if (HIWORD(wParam) == STN_CLICKED) Label3Click();
+                    return true;
+                case kLabel4Id:
+                    if (HIWORD(wParam) == STN_CLICKED) Label4Click();
+                    return true;
+            }
+            return false;
+        case WM_CTLCOLORSTATIC:
+            if (!IsLink(reinterpret_cast<HWND>(lParam))) return false;
+            SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 255));
+            SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+            result = reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+            return true;
+        case WM_SETCURSOR: {
+            if (!IsLink(reinterpret_cast<HWND>(wParam)) || LOWORD(lParam) != HTCLIENT) return false;
+            // Windows 95 and NT4 have no hand cursor; the arrow stays there.
+            HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+            if (!hand) return false;
+            SetCursor(hand);
+            SetWindowLongPtrA(handle_, DWLP_MSGRESULT, TRUE);
+            result = TRUE;
+            return true;
+        }
+    }
+    return false;
+}
+
+void TAboutBox::FormCreate() {
+    SetWindowTextA(handle_, kAboutBoxCaption);
+    PlaceOnScreen();
+
+    HWND panel = CreateControl(handle_, kPanelClassName, "", 0, -1, Bounds(8, 8, 281, 100), nullptr);
+
+    icon_ = UniqueIcon(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, 0)));
+    HWND programIcon = CreateControl(panel, "STATIC", "", SS_ICON, -1, Bounds(24, 15, 32, 32), nullptr);
+    SendMessageA(programIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
+    // An icon static sizes itself to its picture; the place stays as laid out.
+    SetWindowPos(programIcon, nullptr, 24, 15, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    CreateControl(panel, "STATIC", ReadVersionString(ModuleFileName(), "ProductName").c_str(), SS_CENTER, -1,
+                  Bounds(86, 8, 152, 12), font_);
+    CreateLabel(panel, 132, 24, "Pavlune for", font_);
+    CreateLabel(panel, 84, 40, "Windows95/98/Me/NT4/2000/XP", font_);
+    CreateLabel(panel, 130, 55, "Version 0.9.7", font_);
+    CreateLabel(panel, 29, 67, "Support", font_);
+    // The links: SS_NOTIFY makes a click arrive as STN_CLICKED.
+    label3_ = CreateLabel(panel, 85, 67, kSupportWeb, linkFont_, SS_NOTIFY, kLabel3Id);
+    label4_ = CreateLabel(panel, 85, 81, kSupportMail, linkFont_, SS_NOTIFY, kLabel4Id);
+
+    HWND okButton = CreateControl(handle_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+                                  Bounds(68, 112, 75, 25), font_);
+    CreateControl(handle_, "BUTTON", "&ReadMe", BS_PUSHBUTTON | WS_TABSTOP, kReadMeId, Bounds(156, 112, 75, 25),
+                  font_);
+    SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
+    SetFocus(okButton);
+}
+
+// The client area gets its size and the box goes to the middle of the screen.
+void TAboutBox::PlaceOnScreen() {
+    RECT frame = Bounds(0, 0, kClientWidth, kClientHeight);
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND TAboutBox::CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id,
+                              RECT bounds, HFONT font) {
+    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
+                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    if (!control) throw Error("バージョン情報を表示できません");
+    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+// A label as wide and high as its text.
+HWND TAboutBox::CreateLabel(HWND parent, int left, int top, const std::string& text, HFONT font, DWORD style,
+                            int id) {
+    SIZE extent = TextExtent(handle_, font, text);
+    return CreateControl(parent, "STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX | style, id,
+                         Bounds(left, top, extent.cx, extent.cy), font);
+}
+
+void TAboutBox::Label3Click() {
+    ShellExecuteA(handle_, nullptr, WindowText(label3_).c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void TAboutBox::Label4Click() {
+    ShellExecuteA(handle_, nullptr, BuildMailLink(WindowText(label4_), ModuleFileName()).c_str(), nullptr, nullptr,
+                  SW_SHOW);
+}
+
+void TAboutBox::Button1Click() { ShellExecuteA(handle_, nullptr, kReadMeFile, nullptr, nullptr, SW_SHOW); }
+
+}  // namespace pavlune

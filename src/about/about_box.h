@@ -1,0 +1,64 @@
+// TAboutBox: the program's name, version and supported systems, the support
+// web and mail links, and the button that opens the ReadMe file.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "win/dialogs.h"
+#include "win/handles.h"
+
+namespace pavlune {
+
+inline constexpr const char* kAboutBoxCaption = "Pavlune バージョン情報";
+
+// The string called name (e.g. "FileVersion") of the first translation in
+// the file's version block; empty when the file has no version block, no
+// translation or no such string.
+std::string ReadVersionString(const std::string& path, const std::string& name);
+
+// "mailto:" + address + "?Subject=about Pavlune Ver" + the FileVersion of
+// exePath, nothing encoded: mail programs take the subject as it is.
+std::string BuildMailLink(const std::string& address, const std::string& exePath);
+
+class TAboutBox {
+public:
+    // The box belongs to owner; its picture is icon resource 1 of instance.
+    TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs);
+    TAboutBox(const TAboutBox&) = delete;
+    TAboutBox& operator=(const TAboutBox&) = delete;
+    ~TAboutBox();
+
+    // Shows the box modally and returns once it is closed: IDOK, or IDABORT
+    // when it could not be built (the error box has told the user why).
+    INT_PTR ShowModal();
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+
+    void FormCreate();
+    void PlaceOnScreen();
+    HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id, RECT bounds,
+                       HFONT font);
+    HWND CreateLabel(HWND parent, int left, int top, const std::string& text, HFONT font, DWORD style = 0,
+                     int id = -1);
+    bool IsLink(HWND control) const { return control && (control == label3_ || control == label4_); }
+
+    void Label3Click();
+    void Label4Click();
+    void Button1Click();
+
+    HWND owner_;
+    HINSTANCE instance_;
+    UserDialogs& dialogs_;
+    HWND handle_ = nullptr;
+    HWND label3_ = nullptr;
+    HWND label4_ = nullptr;
+    HFONT font_;
+    HFONT linkFont_;
+    UniqueIcon icon_;
+};
+
+}  // namespace pavlune

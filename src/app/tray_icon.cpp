@@ -1,0 +1,29 @@
+#include "app/tray_icon.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+namespace pavlune {
+
+namespace {
+// The record layout of Windows 2000 and XP, which every later shell accepts.
+constexpr DWORD kRecordSize = 488;
+static_assert(sizeof(NOTIFYICONDATAA) >= kRecordSize);
+}  // namespace
+
+void TrayIcon::TrayNotify(bool add) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = kRecordSize;
+    record.hWnd = window_;
+    record.uID = kTrayIconId;
+    if (add) {
+        record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        record.uCallbackMessage = callbackMessage_;
+        record.hIcon = icon_;
+        std::strncpy(record.szTip, kTrayTip, sizeof record.szTip - 1);
+    }
+    Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &record);
+}
+
+}  // namespace pavlune

@@ -1,0 +1,27 @@
+// The program's icon in the notification area.
+#pragma once
+
+#include <windows.h>
+
+namespace pavlune {
+
+inline constexpr UINT kTrayIconId = 1999;
+inline constexpr const char* kTrayTip = "伝言板スタート";
+
+class TrayIcon {
+public:
+    // callbackMessage arrives at window for mouse events over the icon.
+    TrayIcon(HWND window, UINT callbackMessage, HICON icon)
+        : window_(window), callbackMessage_(callbackMessage), icon_(icon) {}
+
+    // Adds the icon (add) or removes it. The result is not examined: without
+    // a shell there is simply no icon.
+    void TrayNotify(bool add);
+
+private:
+    HWND window_;
+    UINT callbackMessage_;
+    HICON icon_;
+};
+
+}  // namespace pavlune
