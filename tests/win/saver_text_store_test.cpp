@@ -318,9 +318,9 @@ TEST_F(NtSaverTextStore, ExpandableStringReadsAsStored) {
     ExpectString("Marquee", "Text", "会議中です");
 }
 
-TEST_F(NtSaverTextStore, StringWithoutTerminatingZeroReadsWhole) {
+TEST_F(NtSaverTextStore, TextEndsAtItsFirstZero) {
     ChooseMarquee();
-    SetValue("Marquee", "Text", REG_SZ, "会議中");
+    SetValue("Marquee", "Text", REG_SZ, std::string("会議中\0メモ\0", 12));
     EXPECT_EQ(store_.ExchangeSaverText("Marquee", "外出中"), "会議中");
     ExpectString("Marquee", "Text", "外出中");
 }
