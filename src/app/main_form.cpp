@@ -30,7 +30,8 @@ void RegisterMainFormClass(HINSTANCE instance) {
 TPavluneMainForm::TPavluneMainForm(const Context& context)
     : context_(context),
       settingsPath_(ChangeFileExt(context.ExePath, ".INI")),
-      commandMenu_(BuildCommandMenu()) {
+      commandMenu_(BuildCommandMenu()),
+      saverText_(VersionInfo, commandMenu_) {
     // A hidden top-level window (not a message-only one), so that a polite
     // taskkill, which posts WM_CLOSE, reaches it.
     handle_ = CreateWindowExA(0, kMainFormClassName, kApplicationTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -141,7 +142,11 @@ void TPavluneMainForm::FormCreate() {
     // 14, 15. The password state and policy are read here once the password options are in.
     // 16. Take-over.
     commandMenu_.SetChecked("RMenuScreenSaverJack", settings.ReadBoolean("ScreenSaveJack", false));
-    // 17-19. The 3D Text check and the saver and phrase-file submenus come with their subsystems.
+    // 17. Without the 3D Text saver only the Marquee saver can carry messages.
+    bool threeDInstalled = saverText_.Is3DTextSaverInstalled();
+    commandMenu_.Item("RMenu3D").Enabled = threeDInstalled;
+    if (!threeDInstalled) commandMenu_.SetChecked("RMenuDengon", true);
+    // 18, 19. The saver and phrase-file submenus come with their subsystems.
     // 20. The user's name on the LAN.
     MyName = settings.ReadText("MyName", "");
     // 21. Nothing is written at start-up; the settings file needs no closing.

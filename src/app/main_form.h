@@ -12,6 +12,7 @@
 #include "app/command_menu.h"
 #include "app/tray_icon.h"
 #include "menu/message_menu_loader.h"
+#include "saver/saver_text_store.h"
 #include "win/dialogs.h"
 
 namespace pavlune {
@@ -46,6 +47,7 @@ public:
     void FormDestroy() noexcept;
 
     PopupMenuModel& CommandMenu() { return commandMenu_; }
+    SaverTextStore& SaverText() { return saverText_; }
     MessageMenuLoader& MessageMenu() { return *messageMenu_; }
     const std::string& SettingsPath() const { return settingsPath_; }
 
@@ -81,6 +83,7 @@ private:
     std::string settingsPath_;
     HWND handle_ = nullptr;
     PopupMenuModel commandMenu_;
+    SaverTextStore saverText_;
     std::unique_ptr<MessageMenuLoader> messageMenu_;
     HICON trayPicture_ = nullptr;           // Image1: the tray icon's 16 x 16 picture
     HIMAGELIST commandImages_ = nullptr;    // ImageList1: pictures of the command menu

@@ -82,7 +82,23 @@ TEST_F(MainFormTest, FirstStartUsesDefaultsAndWritesSixKeysInOrder) {
               "SaverDisabled=0\r\nScreenSaveJack=0\r\n");
 }
 
+// The 3D Text saver's file in the system folder while the object lives.
+class Installed3DTextSaver {
+public:
+    Installed3DTextSaver() {
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, MAX_PATH);
+        path_ = std::string(system) + "\\sstext3d.scr";
+        WriteFileBytes(path_, "");
+    }
+    ~Installed3DTextSaver() { DeleteFileA(path_.c_str()); }
+
+private:
+    std::string path_;
+};
+
 TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
+    Installed3DTextSaver saver;
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     WriteFileBytes(Path("Pavlune.INI"),
                    "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
@@ -104,6 +120,20 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
               "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
               "SortString=1\r\nSaveString=0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nExtra=keep\r\n"
               "SaverDisabled=0\r\n[Other]\r\nx=1\r\n");
+}
+
+TEST_F(MainFormTest, WithoutThe3DTextSaverTheMarqueeSaverIsChosen) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nKIND=0\r\n");
+    Start();
+    PopupMenuModel& menu = form_->CommandMenu();
+    EXPECT_FALSE(menu.Item("RMenu3D").Enabled);
+    EXPECT_TRUE(menu.IsChecked("RMenuDengon"));
+    EXPECT_FALSE(menu.IsChecked("RMenu3D"));
+    EXPECT_EQ(menu.Item("RMenu3D").ImageIndex, 17) << "the pictures stay as the settings chose them";
+    CloseAndPump();
+    Finish();
+    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("KIND=1\r\n"), std::string::npos);
 }
 
 TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
