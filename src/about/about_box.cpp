@@ -8,6 +8,9 @@
 namespace pavlune {
 namespace {
 
+// The product's title. "Pavlune for" follows on the line below, so the name
+// is not repeated here, and the title fits its one-line field.
+constexpr const char* kProductTitle = "スクリーンセーバー伝言板";
 constexpr const char* kSupportWeb = "https://pavlune.example.jp/";
 constexpr const char* kSupportMail = "support@pavlune.example.jp";
 constexpr const char* kReadMeFile = "Pavlune1st.txt";
@@ -30,8 +33,9 @@ struct alignas(4) EmptyDialogTemplate {
 };
 
 HFONT CreateBoxFont(bool underline) {
-    // A height of -12 asks for 12-pixel characters (9 points on a 96 dpi screen).
-    return CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+    // Lines 12 pixels high, as the one-line title field is; with MS PGothic
+    // that is also a 12-pixel character (9 points on a 96 dpi screen).
+    return CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
 }
 
@@ -219,8 +223,7 @@ void TAboutBox::FormCreate() {
     // An icon static sizes itself to its picture; the place stays as laid out.
     SetWindowPos(programIcon, nullptr, 24, 15, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    CreateControl(panel, "STATIC", ReadVersionString(ModuleFileName(), "ProductName").c_str(), SS_CENTER, -1,
-                  Bounds(86, 8, 152, 12), font_);
+    CreateControl(panel, "STATIC", kProductTitle, SS_CENTER | SS_NOPREFIX, -1, Bounds(86, 8, 152, 12), font_);
     CreateLabel(panel, 132, 24, "Pavlune for", font_);
     CreateLabel(panel, 84, 40, "Windows95/98/Me/NT4/2000/XP", font_);
     CreateLabel(panel, 130, 55, "Version 0.9.7", font_);

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "about/about_box.h"
 #include "app/settings_file.h"
 #include "common/error.h"
 #include "common/paths.h"
@@ -212,6 +213,7 @@ void TPavluneMainForm::WireCommands() {
     static const Command commands[] = {
         {"RMenuReload", &TPavluneMainForm::RMenuReloadClick},
         {"RMenuAutoMenuReload", &TPavluneMainForm::RMenuAutoMenuReloadClick},
+        {"RMenuAbout", &TPavluneMainForm::RMenuAboutClick},
         {"RMenuExit", &TPavluneMainForm::Close},
     };
     for (const Command& command : commands) {
@@ -259,6 +261,8 @@ void TPavluneMainForm::OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST i
     std::function<void()> action = TrackMenu(handle_, items, at, {images, extraFlags});
     if (action) action();
 }
+
+void TPavluneMainForm::RMenuAboutClick() { TAboutBox(handle_, context_.Instance, context_.Dialogs).ShowModal(); }
 
 void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }
 

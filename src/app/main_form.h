@@ -76,6 +76,7 @@ private:
     void TrayIconMessage(LPARAM lParam);
     void PopupMenuRPopup();
     void OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at);
+    void RMenuAboutClick();
     void RMenuReloadClick();
     void RMenuAutoMenuReloadClick();
 

@@ -131,15 +131,12 @@ class PC:
 
         def visible():
             nonlocal found
-            windows = self.xdotool("search", "--onlyvisible", "--name", "Wine System Tray").split()
-            if not windows:
-                return False
-            geometry = self.xdotool("getwindowgeometry", "--shell", windows[0])
-            values = dict(line.split("=") for line in geometry.split())
-            found = (int(values["X"]) + 10, int(values["Y"]) + 10)
-            return True
+            code, out = self.wintool("tray-point")
+            if code == 0:
+                found = tuple(int(v) for v in out.split())
+            return code == 0
 
-        return found if wait_until(visible, seconds) else None
+        return found if wait_until(visible, seconds, step=0.2) else None
 
     def press_on_tray(self, button):
         """Presses a mouse button on the tray icon (menus open on the press)

@@ -61,6 +61,15 @@ class Tray(unittest.TestCase):
                          "\\Pavlune.TXTが見つかりません。\n\nプログラムを終了します。")
         self.assertEqual(exited(self.process), 0, "a reload without the file ends the program")
 
+    def test_about_box_opens_from_the_command_menu(self):
+        self.assertTrue(self.pc.press_on_tray(3))
+        self.pc.keys("a")  # Pavluneについて(&A)...
+        self.assertIsNotNone(self.pc.wait_box("Pavlune バージョン情報"), "no about box")
+        self.pc.screenshot("about-box")
+        self.assertTrue(self.pc.press_ok("Pavlune バージョン情報"))
+        self.assertTrue(wait_until(lambda: self.pc.wait_box("Pavlune バージョン情報", seconds=0) is None, 10))
+        self.assertIsNone(self.process.poll(), "the program ended with the about box")
+
     def test_icon_comes_back_when_the_shell_restarts(self):
         # What a dying shell does to the icon, then what a new shell announces.
         self.assertEqual(self.pc.wintool("tray-delete", MAIN_WINDOW_CLASS, "1999")[0], 0)

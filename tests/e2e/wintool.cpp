@@ -10,6 +10,8 @@
 //   wintool tray-delete CLASS ID     removes that window's tray icon, as a
 //                                    dying shell loses it
 //   wintool taskbar-created          tells every window the shell restarted
+//   wintool tray-point               prints "X Y", the screen point of the
+//                                    first icon in Wine's tray window
 // Exit code 0 on success, 1 when nothing was found in time, 2 on bad usage.
 #include <windows.h>
 #include <shellapi.h>
@@ -99,6 +101,15 @@ int main(int argc, char** argv) {
         record.uID = std::stoul(argv[3]);
         return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
     }
+    if (command == "tray-point" && argc == 2) {
+        HWND tray = FindWindowA(nullptr, "Wine System Tray");
+        if (!tray || !IsWindowVisible(tray)) return 1;
+        // The first icon fills the top-left cell of the tray's client area.
+        POINT point{GetSystemMetrics(SM_CXSMICON) / 2 + 2, GetSystemMetrics(SM_CYSMICON) / 2 + 2};
+        ClientToScreen(tray, &point);
+        Print(std::to_string(point.x) + " " + std::to_string(point.y));
+        return 0;
+    }
     if (command == "taskbar-created" && argc == 2) {
         SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         return 0;
@@ -110,6 +121,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
-          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created\n");
+          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point\n");
     return 2;
 }

@@ -1,0 +1,493 @@
+// The about box against the real system. This test program carries the
+// resources of Pavlune.exe (icon and version block), so it stands in for the
+// program. The box is modal: each test looks at it and closes it from a timer
+// that runs inside the box's own message loop.
+#include "about/about_box.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <ostream>
+#include <vector>
+
+#include "win/files.h"
+#include "win_test_support.h"
+
+namespace pavlune {
+namespace {
+
+using test::ReadFileBytes;
+using test::ScratchFolder;
+using test::ScriptedDialogs;
+using test::WriteFileBytes;
+
+constexpr const char* kProductTitle = "スクリーンセーバー伝言板";
+constexpr const char* kWebAddress = "https://pavlune.example.jp/";
+constexpr const char* kMailAddress = "support@pavlune.example.jp";
+
+// ---- The mail link and the version block -----------------------------------
+
+// A copy of this program with all its resources taken out, the version
+// block with them.
+void CopyWithoutResources(const std::string& copy) {
+    ASSERT_TRUE(CopyFileA(ModuleFileName().c_str(), copy.c_str(), FALSE));
+    HANDLE update = BeginUpdateResourceA(copy.c_str(), TRUE);
+    ASSERT_NE(update, nullptr);
+    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+}
+
+TEST(MailLinkTest, SubjectEndsInTheProgramsFileVersion) {
+    EXPECT_EQ(BuildMailLink(kMailAddress, ModuleFileName()),
+              "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver0.9.7.300");
+}
+
+TEST(MailLinkTest, VersionBlockIsReadFromAnyPathAlsoWithJapaneseNames) {
+    ScratchFolder folder;
+    std::string copy = folder.Path("伝言板ソフト.exe");
+    ASSERT_TRUE(CopyFileA(ModuleFileName().c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(ReadVersionString(copy, "FileVersion"), "0.9.7.300");
+    EXPECT_EQ(ReadVersionString(copy, "ProductName"), "スクリーンセーバー伝言板 Pavlune");
+    EXPECT_EQ(BuildMailLink("a@b.example", copy), "mailto:a@b.example?Subject=about Pavlune Ver0.9.7.300");
+}
+
+TEST(MailLinkTest, ProgramWithoutVersionBlockLeavesTheSubjectEndingInVer) {
+    ScratchFolder folder;
+    std::string copy = folder.Path("Pavlune.exe");
+    ASSERT_NO_FATAL_FAILURE(CopyWithoutResources(copy));
+    DWORD ignored = 0;
+    ASSERT_EQ(GetFileVersionInfoSizeA(copy.c_str(), &ignored), 0u) << "the copy still has a version block";
+    EXPECT_EQ(BuildMailLink(kMailAddress, copy), "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver");
+}
+
+TEST(MailLinkTest, FileThatIsNoProgramOrIsMissingLeavesTheSubjectEndingInVer) {
+    ScratchFolder folder;
+    WriteFileBytes(folder.Path("notes.exe"), "これはプログラムではありません\r\n");
+    EXPECT_EQ(BuildMailLink(kMailAddress, folder.Path("notes.exe")),
+              "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver");
+    EXPECT_EQ(BuildMailLink(kMailAddress, folder.Path("missing.exe")),
+              "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver");
+}
+
+TEST(MailLinkTest, StringMissingFromTheTableIsEmpty) {
+    EXPECT_EQ(ReadVersionString(ModuleFileName(), "Comments"), "");
+    EXPECT_EQ(ReadVersionString(ModuleFileName(), "FileVersio"), "");
+}
+
+// ---- The box on the screen -------------------------------------------------
+
+struct Place {
+    int Left, Top, Width, Height;
+    bool operator==(const Place&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Place& place) {
+    return out << place.Left << "," << place.Top << " " << place.Width << "x" << place.Height;
+}
+
+// Where a window sits in its parent's client area.
+Place PlaceInParent(HWND window) {
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
+    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+std::string Text(HWND window) {
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+LOGFONTA FontOf(HWND control) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
+SIZE TextExtentIn(HWND control) {
+    std::string text = Text(control);
+    SIZE extent{};
+    HDC dc = GetDC(control);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, previous);
+    ReleaseDC(control, dc);
+    return extent;
+}
+
+// The colours of one row of a window as it is on the screen.
+std::vector<COLORREF> PixelRow(HWND window, int y) {
+    RECT client;
+    GetClientRect(window, &client);
+    std::vector<COLORREF> row;
+    HDC dc = GetDC(window);
+    for (int x = 0; x < client.right; ++x) row.push_back(GetPixel(dc, x, y));
+    ReleaseDC(window, dc);
+    return row;
+}
+
+int CountColour(const std::vector<COLORREF>& pixels, COLORREF colour) {
+    int count = 0;
+    for (COLORREF pixel : pixels) count += pixel == colour;
+    return count;
+}
+
+// Every window inside the box, the panel's children included.
+std::vector<HWND> Descendants(HWND window) {
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        found.push_back(child);
+        for (HWND inner : Descendants(child)) found.push_back(inner);
+    }
+    return found;
+}
+
+// A control anywhere in the box, found by its text.
+HWND FindControl(HWND box, const std::string& text) {
+    for (HWND control : Descendants(box)) {
+        if (Text(control) == text) return control;
+    }
+    return nullptr;
+}
+
+std::vector<HWND> ControlsWithText(HWND box) {
+    std::vector<HWND> found;
+    for (HWND control : Descendants(box)) {
+        if (GetWindowTextLengthA(control) > 0) found.push_back(control);
+    }
+    return found;
+}
+
+bool IsLinkText(const std::string& text) { return text == kWebAddress || text == kMailAddress; }
+
+void Repaint(HWND box) {
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// Waits up to 20 s for a program started through the shell to write a line
+// into path, and returns that line without blanks and quotes around it.
+std::string AwaitRecordedLine(const std::string& path) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
+        std::string line = ReadFileBytes(path);
+        std::size_t end = line.find("\r\n");
+        if (end == std::string::npos) continue;
+        line.resize(end);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '"')) line.pop_back();
+        while (!line.empty() && line.front() == '"') line.erase(0, 1);
+        return line;
+    }
+    return "(nothing was opened)";
+}
+
+// What the timer does while a test shows the box: it runs the test's look
+// once the box is on the screen, and ends a box that does not appear or does
+// not close, so a fault fails the test instead of hanging it.
+struct BoxWatch {
+    std::function<void(HWND box)>* Look = nullptr;
+    bool Looked = false;
+    DWORD Since = 0;
+};
+BoxWatch watch;
+
+void CALLBACK OnBoxTimer(HWND, UINT, UINT_PTR, DWORD) {
+    constexpr DWORD kPatience = 10000;
+    HWND box = FindWindowA(nullptr, kAboutBoxCaption);
+    bool timeUp = GetTickCount() - watch.Since > kPatience;
+    if (!watch.Looked && box && IsWindowVisible(box)) {
+        watch.Looked = true;
+        watch.Since = GetTickCount();
+        (*watch.Look)(box);
+    } else if (!watch.Looked && timeUp) {
+        ADD_FAILURE() << "the about box did not appear";
+        PostQuitMessage(0);  // ends the modal loop
+    } else if (watch.Looked && box && timeUp) {
+        ADD_FAILURE() << "the about box stayed open";
+        EndDialog(box, 0);
+    }
+}
+
+class AboutBoxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        owner_ = CreateWindowExA(0, "STATIC", "Pavlune", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(owner_, nullptr);
+    }
+
+    void TearDown() override {
+        DestroyWindow(owner_);
+        for (const auto& shown : dialogs_.Messages) ADD_FAILURE() << "message box: " << shown.Text;
+    }
+
+    // Shows the box; once it is on the screen, look runs on it. look must
+    // close the box (or make it close).
+    INT_PTR Show(std::function<void(HWND box)> look) {
+        watch = BoxWatch{&look, false, GetTickCount()};
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, OnBoxTimer);
+        INT_PTR result = TAboutBox(owner_, GetModuleHandleA(nullptr), dialogs_).ShowModal();
+        KillTimer(nullptr, timer);
+        watch = BoxWatch{};
+        return result;
+    }
+
+    // Points the shell's "open" of a kind of file or link at a command that
+    // writes what it was given into recordPath, so nothing real is started.
+    static void RecordOpening(const char* kind, const std::string& recordPath) {
+        std::string key = std::string(kind) + "\\shell\\open\\command";
+        std::string command = "C:\\windows\\system32\\cmd.exe /c echo \"%1\" >\"" + recordPath + "\"";
+        ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, command.c_str(),
+                               static_cast<DWORD>(command.size())),
+                  ERROR_SUCCESS);
+        char stored[MAX_PATH * 2] = "";
+        LONG size = sizeof stored;
+        ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), stored, &size), ERROR_SUCCESS);
+        ASSERT_EQ(std::string(stored), command);
+    }
+
+    static void Click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
+
+    HWND owner_ = nullptr;
+    ScriptedDialogs dialogs_;
+};
+
+TEST_F(AboutBoxTest, ModalBoxOfTheRightSizeInTheMiddleOfTheScreen) {
+    INT_PTR result = Show([&](HWND box) {
+        EXPECT_EQ(Text(box), "Pavlune バージョン情報");
+        EXPECT_EQ(GetWindow(box, GW_OWNER), owner_);
+        EXPECT_FALSE(IsWindowEnabled(owner_)) << "the owner waits while the box is open";
+
+        LONG style = GetWindowLongA(box, GWL_STYLE);
+        EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME),
+                  WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+        EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+
+        RECT client;
+        GetClientRect(box, &client);
+        EXPECT_EQ(client.right, 298);
+        EXPECT_EQ(client.bottom, 146);
+
+        RECT frame;
+        GetWindowRect(box, &frame);
+        EXPECT_LE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)), 1);
+        EXPECT_LE(std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
+
+        Click(GetDlgItem(box, IDOK));
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    EXPECT_EQ(FindWindowA(nullptr, kAboutBoxCaption), nullptr) << "the box is gone once it is closed";
+}
+
+TEST_F(AboutBoxTest, ElementsSitWhereLaidOut) {
+    Show([&](HWND box) {
+        HWND panel = GetParent(FindControl(box, "Support"));
+        ASSERT_NE(panel, box) << "the texts sit on a panel";
+        EXPECT_EQ(GetParent(panel), box);
+        EXPECT_EQ(PlaceInParent(panel), (Place{8, 8, 281, 100}));
+
+        HWND programIcon = FindWindowExA(panel, nullptr, "Static", "");
+        ASSERT_NE(programIcon, nullptr);
+        EXPECT_EQ(PlaceInParent(programIcon), (Place{24, 15, 32, 32}));
+        HICON icon = reinterpret_cast<HICON>(SendMessageA(programIcon, STM_GETICON, 0, 0));
+        ICONINFO info{};
+        ASSERT_TRUE(icon && GetIconInfo(icon, &info)) << "the program's icon is shown";
+        BITMAP colour{};
+        GetObjectA(info.hbmColor, sizeof colour, &colour);
+        EXPECT_EQ(colour.bmWidth, 32);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+
+        HWND productName = FindControl(box, kProductTitle);
+        ASSERT_NE(productName, nullptr);
+        EXPECT_EQ(GetParent(productName), panel);
+        EXPECT_EQ(PlaceInParent(productName), (Place{86, 8, 152, 12}));
+
+        struct Label {
+            const char* Text;
+            int Left, Top;
+        };
+        for (const Label& label : {Label{"Pavlune for", 132, 24}, Label{"Windows95/98/Me/NT4/2000/XP", 84, 40},
+                                   Label{"Version 0.9.7", 130, 55}, Label{"Support", 29, 67},
+                                   Label{kWebAddress, 85, 67}, Label{kMailAddress, 85, 81}}) {
+            SCOPED_TRACE(label.Text);
+            HWND control = FindControl(box, label.Text);
+            ASSERT_NE(control, nullptr);
+            EXPECT_EQ(GetParent(control), panel);
+            // A label is as large as its text.
+            SIZE extent = TextExtentIn(control);
+            EXPECT_GT(extent.cx, 0);
+            EXPECT_EQ(PlaceInParent(control), (Place{label.Left, label.Top, extent.cx, extent.cy}));
+        }
+
+        HWND okButton = GetDlgItem(box, IDOK);
+        ASSERT_NE(okButton, nullptr);
+        EXPECT_EQ(Text(okButton), "OK");
+        EXPECT_EQ(PlaceInParent(okButton), (Place{68, 112, 75, 25}));
+        EXPECT_EQ(LOWORD(SendMessageA(box, DM_GETDEFID, 0, 0)), IDOK);
+        EXPECT_EQ(GetFocus(), okButton);
+
+        HWND readMe = FindControl(box, "&ReadMe");
+        ASSERT_NE(readMe, nullptr);
+        EXPECT_EQ(GetParent(readMe), box);
+        EXPECT_EQ(PlaceInParent(readMe), (Place{156, 112, 75, 25}));
+
+        Click(okButton);
+    });
+}
+
+TEST_F(AboutBoxTest, TextsUseTwelvePixelGothicAndOnlyTheLinksAreUnderlined) {
+    Show([&](HWND box) {
+        std::vector<HWND> controls = ControlsWithText(box);
+        EXPECT_EQ(controls.size(), 2u + 7u) << "two buttons and seven labels";
+        for (HWND control : controls) {
+            SCOPED_TRACE(Text(control));
+            LOGFONTA font = FontOf(control);
+            EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック");
+            EXPECT_EQ(std::abs(font.lfHeight), 12);
+            EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+            EXPECT_EQ(font.lfUnderline != 0, IsLinkText(Text(control)));
+        }
+        Click(GetDlgItem(box, IDOK));
+    });
+}
+
+TEST_F(AboutBoxTest, PanelHasARaisedInnerAndALoweredOuterBevel) {
+    Show([&](HWND box) {
+        HWND panel = GetParent(FindControl(box, "Support"));
+        Repaint(box);
+        COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+        COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+        ASSERT_NE(shadow, light);
+        // The lowered outer line is dark above and left, light below and
+        // right; the raised inner line is the reverse.
+        std::vector<COLORREF> top = PixelRow(panel, 0), belowTop = PixelRow(panel, 1);
+        std::vector<COLORREF> aboveBottom = PixelRow(panel, 98), bottom = PixelRow(panel, 99);
+        std::vector<COLORREF> middle = PixelRow(panel, 4);  // above the texts
+        EXPECT_EQ(top[140], shadow);
+        EXPECT_EQ(belowTop[140], light);
+        EXPECT_EQ(aboveBottom[140], shadow);
+        EXPECT_EQ(bottom[140], light);
+        ASSERT_EQ(middle.size(), 281u);
+        EXPECT_EQ(middle[0], shadow);
+        EXPECT_EQ(middle[1], light);
+        EXPECT_EQ(middle[279], shadow);
+        EXPECT_EQ(middle[280], light);
+        Click(GetDlgItem(box, IDOK));
+    });
+}
+
+TEST_F(AboutBoxTest, LinksAreDrawnBlueWithAnUnderline) {
+    Show([&](HWND box) {
+        Repaint(box);
+        const COLORREF blue = RGB(0, 0, 255);
+        for (const char* text : {kWebAddress, kMailAddress, "Support", "Version 0.9.7"}) {
+            SCOPED_TRACE(text);
+            HWND label = FindControl(box, text);
+            ASSERT_NE(label, nullptr);
+            RECT client;
+            GetClientRect(label, &client);
+            int bluePixels = 0;
+            int longestBlueRow = 0;
+            for (int y = 0; y < client.bottom; ++y) {
+                int inRow = CountColour(PixelRow(label, y), blue);
+                bluePixels += inRow;
+                longestBlueRow = std::max(longestBlueRow, inRow);
+            }
+            if (IsLinkText(text)) {
+                EXPECT_GT(bluePixels, 0);
+                EXPECT_GE(longestBlueRow, client.right * 9 / 10) << "an underline runs under the whole text";
+            } else {
+                EXPECT_EQ(bluePixels, 0);
+            }
+        }
+        Click(GetDlgItem(box, IDOK));
+    });
+}
+
+TEST_F(AboutBoxTest, HandCursorOverTheLinksOnly) {
+    HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
+    ASSERT_NE(hand, nullptr);
+    Show([&](HWND box) {
+        for (const char* text : {kWebAddress, kMailAddress, "Support"}) {
+            SCOPED_TRACE(text);
+            HWND label = FindControl(box, text);
+            ASSERT_NE(label, nullptr);
+            // What the system sends when the mouse moves over the label.
+            SetCursor(nullptr);
+            SendMessageA(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            EXPECT_EQ(GetCursor() == hand, IsLinkText(text));
+        }
+        Click(GetDlgItem(box, IDOK));
+    });
+}
+
+TEST_F(AboutBoxTest, EnterAndEscapeCloseWithOk) {
+    for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        SCOPED_TRACE(key);
+        INT_PTR result = Show([&](HWND box) {
+            HWND focus = GetFocus();
+            EXPECT_EQ(GetParent(focus), box);
+            PostMessageA(focus, WM_KEYDOWN, key, 1);
+            PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        });
+        EXPECT_EQ(result, IDOK);
+    }
+}
+
+TEST_F(AboutBoxTest, ReadMeOpensTheFileOfTheWorkingDirectoryAndCloses) {
+    ScratchFolder records;
+    ScratchFolder workingDirectory;
+    std::string record = records.Path("opened.txt");
+    ASSERT_NO_FATAL_FAILURE(RecordOpening("txtfile", record));
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7), ERROR_SUCCESS);
+    WriteFileBytes(workingDirectory.Path("Pavlune1st.txt"), "はじめにお読みください\r\n");
+
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(workingDirectory.Path("").c_str()));
+    INT_PTR result = Show([&](HWND box) { Click(FindControl(box, "&ReadMe")); });
+    SetCurrentDirectoryA(previous);
+
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(FindWindowA(nullptr, kAboutBoxCaption), nullptr);
+    std::string opened = AwaitRecordedLine(record);
+    char expected[MAX_PATH];
+    GetLongPathNameA(workingDirectory.Path("Pavlune1st.txt").c_str(), expected, MAX_PATH);
+    char actual[MAX_PATH] = "";
+    GetLongPathNameA(opened.c_str(), actual, MAX_PATH);
+    EXPECT_EQ(lstrcmpiA(actual, expected), 0) << opened;
+}
+
+// A click on a link, as the mouse gives it; the link opens on the press.
+void ClickLink(HWND box, HWND link) {
+    SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    EXPECT_TRUE(IsWindowVisible(box)) << "a link leaves the box open";
+}
+
+TEST_F(AboutBoxTest, WebLinkOpensTheAddress) {
+    ScratchFolder records;
+    std::string record = records.Path("opened.txt");
+    ASSERT_NO_FATAL_FAILURE(RecordOpening("https", record));
+    Show([&](HWND box) {
+        ClickLink(box, FindControl(box, kWebAddress));
+        Click(GetDlgItem(box, IDOK));
+    });
+    EXPECT_EQ(AwaitRecordedLine(record), kWebAddress);
+}
+
+TEST_F(AboutBoxTest, MailLinkOpensAMailWithTheFileVersionInItsSubject) {
+    ScratchFolder records;
+    std::string record = records.Path("opened.txt");
+    ASSERT_NO_FATAL_FAILURE(RecordOpening("mailto", record));
+    Show([&](HWND box) {
+        ClickLink(box, FindControl(box, kMailAddress));
+        Click(GetDlgItem(box, IDOK));
+    });
+    EXPECT_EQ(AwaitRecordedLine(record), "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver0.9.7.300");
+}
+
+}  // namespace
+}  // namespace pavlune
