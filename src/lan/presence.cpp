@@ -1,0 +1,212 @@
+#include "lan/presence.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "common/sjis.h"
+
+namespace pavlune {
+
+namespace {
+
+constexpr char kSeparator = '\\';
+constexpr auto npos = std::string_view::npos;
+
+std::string FormatTime(const char* pattern, const LocalTime& time) {
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, pattern, time.Year, time.Month, time.Day, time.Hour, time.Minute,
+                  time.Second);
+    return buffer;
+}
+
+// The text before the separator at pos and the text after it.
+struct Split {
+    std::string_view Before;
+    std::string_view After;
+};
+
+Split SplitAt(std::string_view text, std::size_t pos) {
+    return {text.substr(0, pos), text.substr(pos + 1)};
+}
+
+char FoldAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Names are the same when they differ at most in the case of ASCII letters.
+// The walk goes by characters, so a trail byte in 0x61-0x7A (ヂ is 0x83 0x61)
+// is never folded onto another character (ア is 0x83 0x41).
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t pos = 0; pos < a.size();) {
+        const std::size_t length = CharLength(a, pos);
+        if (length == 2) {
+            if (a.substr(pos, 2) != b.substr(pos, 2)) return false;
+        } else if (FoldAsciiLetter(a[pos]) != FoldAsciiLetter(b[pos])) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}
+
+unsigned char FoldByte(char c) {
+    return static_cast<unsigned char>(FoldAsciiLetter(c));
+}
+
+}  // namespace
+
+std::string FormatStamp(const LocalTime& time) {
+    return FormatTime("%04d/%02d/%02d %02d:%02d:%02d", time);
+}
+
+std::string FormatMinuteStamp(const LocalTime& time) {
+    return FormatTime("%04d/%02d/%02d %02d:%02d", time);
+}
+
+std::string StatusPayload(std::string_view whereabouts, std::string_view myName) {
+    std::string payload(whereabouts);
+    payload += kSeparator;
+    payload += myName;
+    return payload;
+}
+
+std::string StateRequestPayload(std::string_view myName) {
+    return "\\GETSTATE\\ \\" + std::string(myName);
+}
+
+std::string LogOffPayload(std::string_view myName) {
+    return "\\LOGOFF\\ \\" + std::string(myName);
+}
+
+std::string PresenceText(const LocalTime& time, std::string_view payload) {
+    std::string text = FormatStamp(time);
+    text += kSeparator;
+    text += payload;
+    return text;
+}
+
+std::string SenderName(std::string_view myName) {
+    const std::size_t separator = FindChar(myName, kSeparator);
+    if (separator == npos) return {};
+    return std::string(myName.substr(0, separator));
+}
+
+std::string PersonalMessage(std::string_view myName, const LocalTime& time, std::string_view text) {
+    std::string message = SenderName(myName);
+    message += "\n<<";
+    message += FormatMinuteStamp(time);
+    message += ">>\n";
+    message += text;
+    return message;
+}
+
+std::string_view DatagramText(std::string_view datagram) {
+    // The zero byte ends the text like a C string; 0x00 is never a trail byte.
+    return datagram.substr(0, datagram.find('\0'));
+}
+
+PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view fromAddress) {
+    const std::string_view text = DatagramText(datagram);
+
+    // The stamp goes up to the first separator; without one there is no stamp.
+    std::string_view stamp;
+    std::string_view rest = text;
+    if (const std::size_t separator = FindChar(text, kSeparator); separator != npos) {
+        const Split split = SplitAt(text, separator);
+        stamp = split.Before;
+        rest = split.After;
+    }
+
+    std::size_t separator = FindChar(rest, kSeparator);
+    if (separator == npos) return PresenceAction::None;
+
+    // A rest that begins with a separator carries a command word.
+    bool logOff = false;
+    if (separator == 0) {
+        rest.remove_prefix(1);
+        separator = FindChar(rest, kSeparator);
+        if (separator != npos) {
+            const Split split = SplitAt(rest, separator);
+            rest = split.After;
+            if (split.Before == "LOGOFF") {
+                logOff = true;
+            } else if (split.Before == "GETSTATE") {
+                return PresenceAction::AnswerStateRequest;
+            }
+            // Any other word is skipped: what follows it is read as a record.
+            separator = FindChar(rest, kSeparator);
+        }
+    }
+
+    std::string_view whereabouts;
+    if (separator != npos) {
+        const Split split = SplitAt(rest, separator);
+        whereabouts = split.Before;
+        rest = split.After;
+    }
+
+    // The rest is MyName: without a separator in it there is no name to key a row by.
+    separator = FindChar(rest, kSeparator);
+    if (separator == npos) return PresenceAction::Refill;
+    const Split name = SplitAt(rest, separator);
+
+    const auto old = std::find_if(rows_.begin(), rows_.end(),
+                                  [&](const StatusRow& row) { return SameName(row.Name, name.Before); });
+    if (old != rows_.end()) rows_.erase(old);
+    if (logOff) return PresenceAction::Refill;
+
+    StatusRow row;
+    row.Name = name.Before;
+    row.Whereabouts = whereabouts;
+    row.SetTime = stamp;
+    row.PeerAddress = fromAddress;
+    if (const std::size_t second = FindChar(name.After, kSeparator); second != npos) {
+        const Split categories = SplitAt(name.After, second);
+        row.Category1 = categories.Before;
+        row.Category2 = std::string(categories.After);
+    } else {
+        row.Category1 = name.After;
+    }
+    rows_.push_back(std::move(row));
+    return PresenceAction::Refill;
+}
+
+int CompareColumnText(std::string_view a, std::string_view b) {
+    const std::size_t shorter = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < shorter; ++i) {
+        if (a[i] == b[i]) continue;
+        const int difference = FoldByte(a[i]) - FoldByte(b[i]);
+        if (difference != 0) return difference;
+    }
+    return (a.size() > b.size()) - (a.size() < b.size());
+}
+
+int CompareRows(const StatusRow& a, const StatusRow& b, int column) {
+    switch (column) {
+        case 0: return CompareColumnText(a.Name, b.Name);
+        case 1: return CompareColumnText(a.Whereabouts, b.Whereabouts);
+        case 2: return CompareColumnText(a.SetTime, b.SetTime);
+        case 3: return CompareColumnText(a.Category1, b.Category1);
+        case 4:
+            if (a.Category2 && b.Category2) return CompareColumnText(*a.Category2, *b.Category2);
+            return bool(a.Category2) - bool(b.Category2);  // absent first
+        default: return 0;
+    }
+}
+
+ColumnSort ColumnSort::Click(int column) const {
+    const bool sortedAscending = Column == column && !Descending;
+    return {column, sortedAscending};
+}
+
+void SortRows(std::vector<StatusRow>& rows, const ColumnSort& sort) {
+    if (sort.Column < 0) return;
+    std::stable_sort(rows.begin(), rows.end(), [&](const StatusRow& a, const StatusRow& b) {
+        const int order = CompareRows(a, b, sort.Column);
+        return sort.Descending ? order > 0 : order < 0;
+    });
+}
+
+}  // namespace pavlune

@@ -1,0 +1,98 @@
+// The presence protocol between instances on the LAN: wire formats, the
+// status table of everything heard, and the order of the status list.
+// Pure: bytes in, table changes out. All text is code page 932 bytes, and
+// every search for the 0x5C separator walks Shift-JIS characters.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pavlune {
+
+inline constexpr unsigned short kPresencePort = 5963;       // every presence datagram, by broadcast
+inline constexpr unsigned short kMessagePort = 5964;        // personal messages to one peer
+inline constexpr unsigned short kMessageSourcePort = 5965;  // where personal messages come from
+
+// Local time of the sender, as the stamps show it.
+struct LocalTime {
+    int Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
+};
+
+// "yyyy/mm/dd hh:nn:ss", zero-padded: the stamp of presence datagrams.
+std::string FormatStamp(const LocalTime& time);
+// "yyyy/mm/dd hh:nn": the time line of personal messages.
+std::string FormatMinuteStamp(const LocalTime& time);
+
+// Payloads handed to the broadcast, which puts the stamp and a backslash in
+// front (except for a replay, sent as it was).
+std::string StatusPayload(std::string_view whereabouts, std::string_view myName);  // whereabouts \ MyName
+std::string StateRequestPayload(std::string_view myName);                          // \GETSTATE\ \ MyName
+std::string LogOffPayload(std::string_view myName);                                // \LOGOFF\ \ MyName
+inline constexpr const char* kBareLogOffPayload = "\\LOGOFF";
+// stamp \ payload: the text of a presence datagram (a zero byte follows on the wire).
+std::string PresenceText(const LocalTime& time, std::string_view payload);
+
+// The name part of MyName: up to its first backslash; empty without one.
+std::string SenderName(std::string_view myName);
+
+// A personal message: sender name, LF, "<<" minute stamp ">>", LF, text.
+std::string PersonalMessage(std::string_view myName, const LocalTime& time, std::string_view text);
+
+// The text of a received datagram: up to its first zero byte, or all of it.
+std::string_view DatagramText(std::string_view datagram);
+
+struct StatusRow {
+    std::string Name;         // 名前: MyName up to its first backslash; the row's key
+    std::string Whereabouts;  // 居場所
+    std::string SetTime;      // 設定日時: the stamp as sent
+    std::string Category1;    // 分類１
+    std::optional<std::string> Category2;  // 分類２: absent when MyName had one backslash
+    std::string PeerAddress;  // dotted IPv4 address the record came from (not shown)
+};
+
+// What the receiver of a presence datagram does next.
+enum class PresenceAction {
+    None,                // ignored: nothing changed, nothing to show
+    AnswerStateRequest,  // someone asked for states: answer by broadcast
+    Refill,              // the table may have changed: refill a visible status list
+};
+
+// Every status heard on the LAN, one row per name (letter case ignored for
+// ASCII letters), in the order heard: a new record moves its row to the end.
+class StatusTable {
+public:
+    const std::vector<StatusRow>& Rows() const { return rows_; }
+    void Clear() { rows_.clear(); }
+
+    // Handles one datagram that arrived on the presence port from fromAddress.
+    PresenceAction Receive(std::string_view datagram, std::string_view fromAddress);
+
+private:
+    std::vector<StatusRow> rows_;
+};
+
+// Column order of the status list: 名前, 居場所, 設定日時, 分類１, 分類２.
+inline constexpr int kStatusColumnCount = 5;
+
+// The list's column sort compares bytes with a-z folded to A-Z (every byte,
+// second bytes of double-byte characters included), then lengths.
+int CompareColumnText(std::string_view a, std::string_view b);
+
+// Compares two rows by a column (0-4); an absent field sorts first.
+int CompareRows(const StatusRow& a, const StatusRow& b, int column);
+
+// The last column sort applied to the list: a click on the column sorted
+// ascending turns it descending; any other click sorts ascending.
+struct ColumnSort {
+    int Column = -1;  // -1: none yet
+    bool Descending = false;
+
+    ColumnSort Click(int column) const;
+};
+
+// Sorts rows by the column sort (stable for equal rows).
+void SortRows(std::vector<StatusRow>& rows, const ColumnSort& sort);
+
+}  // namespace pavlune
