@@ -1,6 +1,7 @@
 // Program entry: one instance per session, a hidden main window, the message
 // loop, and the end of shut-down. No command line is read; the exit code is
 // always 0.
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 

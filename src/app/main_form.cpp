@@ -45,11 +45,13 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     LoadCommandImages();
     WireCommands();
+    presence_ = std::make_unique<LanPresence>(handle_, context.Instance, context.Dialogs, MyName);
     WithErrorBox(context_.Dialogs, handle_, [this] { FormCreate(); });
 }
 
 TPavluneMainForm::~TPavluneMainForm() {
     RestoreSaverActive();
+    presence_.reset();
     messageMenu_.reset();
     if (commandImages_) ImageList_Destroy(commandImages_);
     if (trayPicture_) DestroyIcon(trayPicture_);
@@ -79,7 +81,7 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             // Refreshes the password state once the password options are in.
             return 0;
         case WM_REFRESH_REQUEST:
-            // Asks everyone for their state once the LAN presence is in.
+            N9Click();
             return 0;
         case WM_TRAY_NOTIFY:
             TrayIconMessage(lParam);
@@ -151,7 +153,8 @@ void TPavluneMainForm::FormCreate() {
     // 20. The user's name on the LAN.
     MyName = settings.ReadText("MyName", "");
     // 21. Nothing is written at start-up; the settings file needs no closing.
-    // 22. The state request on the LAN goes out here once the LAN presence is in.
+    // 22. Everybody on the LAN is asked for their state.
+    presence_->RequestStates();
 }
 
 void TPavluneMainForm::Close() {
@@ -161,7 +164,7 @@ void TPavluneMainForm::Close() {
 }
 
 bool TPavluneMainForm::FormCloseQuery() {
-    // The log-off notice goes out here once the LAN presence is in.
+    presence_->LogOff();
     return true;
 }
 
@@ -183,6 +186,7 @@ void TPavluneMainForm::FormDestroy() noexcept {
         settings.WriteBoolean("SaveString", commandMenu_.IsChecked("RMenuAutoAddStringSave"));
         settings.WriteBoolean("SaverDisabled", commandMenu_.IsChecked("RMenuScreenSaverDisabled"));
         settings.WriteBoolean("ScreenSaveJack", commandMenu_.IsChecked("RMenuScreenSaverJack"));
+        presence_->DestroyStatusWindow();
     });
 }
 
@@ -213,6 +217,8 @@ void TPavluneMainForm::WireCommands() {
     static const Command commands[] = {
         {"RMenuReload", &TPavluneMainForm::RMenuReloadClick},
         {"RMenuAutoMenuReload", &TPavluneMainForm::RMenuAutoMenuReloadClick},
+        {"N8", &TPavluneMainForm::N8Click},
+        {"N9", &TPavluneMainForm::N9Click},
         {"RMenuAbout", &TPavluneMainForm::RMenuAboutClick},
         {"RMenuExit", &TPavluneMainForm::Close},
     };
@@ -263,6 +269,10 @@ void TPavluneMainForm::OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST i
 }
 
 void TPavluneMainForm::RMenuAboutClick() { TAboutBox(handle_, context_.Instance, context_.Dialogs).ShowModal(); }
+
+void TPavluneMainForm::N8Click() { presence_->N8Click(); }
+
+void TPavluneMainForm::N9Click() { presence_->RequestStates(); }
 
 void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }
 

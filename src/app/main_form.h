@@ -4,6 +4,7 @@
 // error box.
 #pragma once
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <memory>
@@ -11,6 +12,7 @@
 
 #include "app/command_menu.h"
 #include "app/tray_icon.h"
+#include "lan/lan_presence.h"
 #include "menu/message_menu_loader.h"
 #include "saver/saver_text_store.h"
 #include "win/dialogs.h"
@@ -48,6 +50,7 @@ public:
 
     PopupMenuModel& CommandMenu() { return commandMenu_; }
     SaverTextStore& SaverText() { return saverText_; }
+    LanPresence& Presence() { return *presence_; }
     MessageMenuLoader& MessageMenu() { return *messageMenu_; }
     const std::string& SettingsPath() const { return settingsPath_; }
 
@@ -59,7 +62,6 @@ public:
     int SaverActiveAtStart = 0;
     bool SystemPasswordState = false;
     bool IgnoreNextDesktopNotice = false;
-    std::string LastSentState;
     std::string MyName;
 
 private:
@@ -77,6 +79,8 @@ private:
     void PopupMenuRPopup();
     void OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at);
     void RMenuAboutClick();
+    void N8Click();
+    void N9Click();
     void RMenuReloadClick();
     void RMenuAutoMenuReloadClick();
 
@@ -89,6 +93,7 @@ private:
     HICON trayPicture_ = nullptr;           // Image1: the tray icon's 16 x 16 picture
     HIMAGELIST commandImages_ = nullptr;    // ImageList1: pictures of the command menu
     std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<LanPresence> presence_;
     UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
     bool destroyed_ = false;
     bool saverActiveRestored_ = false;

@@ -1,11 +1,179 @@
 #include "win/dialogs.h"
 
+#include <algorithm>
+
 #include "common/error.h"
 
 namespace pavlune {
+namespace {
+
+// The input box is built in WM_INITDIALOG, so its template is the frame
+// alone: no menu, the standard class, no title. Templates must be DWORD-aligned.
+struct alignas(4) EmptyDialogTemplate {
+    DLGTEMPLATE Header;
+    WORD Menu;
+    WORD WindowClass;
+    WORD Title;
+};
+
+std::string WindowText(HWND window) {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// One question, one line of answer: the prompt above an edit box, OK and Cancel below.
+class InputDialog {
+public:
+    InputDialog(UserDialogs& dialogs, const std::string& caption, const std::string& prompt,
+                const std::string& defaultText, int maxLength)
+        : dialogs_(dialogs), caption_(caption), prompt_(prompt), text_(defaultText), maxLength_(maxLength) {}
+    InputDialog(const InputDialog&) = delete;
+    InputDialog& operator=(const InputDialog&) = delete;
+    ~InputDialog() {
+        if (font_) DeleteObject(font_);
+    }
+
+    // The edited text after OK; the default text after Cancel, Escape or the close box.
+    std::string Ask(HWND owner) {
+        EmptyDialogTemplate frame{};
+        frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+        INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &frame.Header, owner, &DialogProc,
+                                                 reinterpret_cast<LPARAM>(this));
+        if (result == -1) throw Error("入力ダイアログを表示できません");
+        return text_;
+    }
+
+private:
+    static constexpr int kMargin = 12;
+    static constexpr int kMinimumClientWidth = 270;
+    static constexpr int kPromptTop = 12;
+    static constexpr int kPromptHeight = 12;
+    static constexpr int kEditTop = 30;
+    static constexpr int kEditHeight = 20;
+    static constexpr int kButtonTop = 62;
+    static constexpr int kButtonWidth = 75;
+    static constexpr int kButtonHeight = 23;
+    static constexpr int kButtonGap = 8;
+    static constexpr int kClientHeight = kButtonTop + kButtonHeight + kMargin;
+    static constexpr int kEditId = 100;
+
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_INITDIALOG) {
+            SetWindowLongPtrA(window, DWLP_USER, lParam);
+            reinterpret_cast<InputDialog*>(lParam)->handle_ = window;
+        }
+        auto* dialog = reinterpret_cast<InputDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+        if (!dialog) return FALSE;
+
+        INT_PTR result = FALSE;
+        bool failed = true;
+        WithErrorBox(dialog->dialogs_, window, [&] {
+            result = dialog->Dispatch(message, wParam);
+            failed = false;
+        });
+        // A dialog that could not be built answers as Cancel does; the user has seen why.
+        if (failed && message == WM_INITDIALOG) EndDialog(window, IDCANCEL);
+        return result;
+    }
+
+    INT_PTR Dispatch(UINT message, WPARAM wParam) {
+        switch (message) {
+            case WM_INITDIALOG:
+                Build();
+                return FALSE;  // the focus is set already
+            case WM_COMMAND:
+                if (LOWORD(wParam) == IDOK) {
+                    text_ = WindowText(GetDlgItem(handle_, kEditId));
+                    EndDialog(handle_, IDOK);
+                    return TRUE;
+                }
+                if (LOWORD(wParam) == IDCANCEL) {  // also Escape and the close box
+                    EndDialog(handle_, IDCANCEL);
+                    return TRUE;
+                }
+                return FALSE;
+        }
+        return FALSE;
+    }
+
+    void Build() {
+        SetWindowTextA(handle_, caption_.c_str());
+        // Lines 12 pixels high in MS PGothic, as in the program's other windows.
+        font_ = CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+        // A long prompt widens the box rather than being cut off.
+        const int clientWidth = std::max(kMinimumClientWidth, PromptWidth() + 2 * kMargin);
+        PlaceOnScreen(clientWidth);
+
+        const int fieldWidth = clientWidth - 2 * kMargin;
+        CreateControl(0, "STATIC", prompt_, SS_LEFT | SS_NOPREFIX, -1,
+                      RECT{kMargin, kPromptTop, kMargin + fieldWidth, kPromptTop + kPromptHeight});
+        HWND edit = CreateControl(WS_EX_CLIENTEDGE, "EDIT", text_, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
+                                  kEditId, RECT{kMargin, kEditTop, kMargin + fieldWidth, kEditTop + kEditHeight});
+        SendMessageA(edit, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
+        const int okLeft = clientWidth / 2 - kButtonGap / 2 - kButtonWidth;
+        const int cancelLeft = clientWidth / 2 + kButtonGap / 2;
+        CreateControl(0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+                      RECT{okLeft, kButtonTop, okLeft + kButtonWidth, kButtonTop + kButtonHeight});
+        CreateControl(0, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
+                      RECT{cancelLeft, kButtonTop, cancelLeft + kButtonWidth, kButtonTop + kButtonHeight});
+        SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
+        // The user starts typing over the default text.
+        SetFocus(edit);
+        SendMessageA(edit, EM_SETSEL, 0, -1);
+    }
+
+    int PromptWidth() const {
+        SIZE extent{};
+        HDC dc = GetDC(handle_);
+        HGDIOBJ previous = SelectObject(dc, font_);
+        GetTextExtentPoint32A(dc, prompt_.c_str(), static_cast<int>(prompt_.size()), &extent);
+        SelectObject(dc, previous);
+        ReleaseDC(handle_, dc);
+        return extent.cx;
+    }
+
+    // The client area gets its size and the box goes to the middle of the screen.
+    void PlaceOnScreen(int clientWidth) {
+        RECT frame{0, 0, clientWidth, kClientHeight};
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    HWND CreateControl(DWORD exStyle, const char* className, const std::string& text, DWORD style, int id,
+                       RECT bounds) {
+        HWND control = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left,
+                                       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, handle_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                       nullptr);
+        if (!control) throw Error("入力ダイアログを表示できません");
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        return control;
+    }
+
+    UserDialogs& dialogs_;
+    const std::string& caption_;
+    const std::string& prompt_;
+    std::string text_;
+    int maxLength_;
+    HWND handle_ = nullptr;
+    HFONT font_ = nullptr;
+};
+
+}  // namespace
 
 int Win32Dialogs::ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
     return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+std::string Win32Dialogs::InputBox(HWND owner, const std::string& caption, const std::string& prompt,
+                                   const std::string& defaultText, int maxLength) {
+    return InputDialog(*this, caption, prompt, defaultText, maxLength).Ask(owner);
 }
 
 void ShowErrorBox(UserDialogs& dialogs, HWND owner, std::string_view message) {

@@ -14,11 +14,17 @@ public:
     virtual ~UserDialogs() = default;
     // MessageBoxA: returns when the user closes the box.
     virtual int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) = 0;
+    // A one-line input dialog with OK and Cancel. Returns the edited text on
+    // OK and defaultText on Cancel.
+    virtual std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt,
+                                 const std::string& defaultText, int maxLength) = 0;
 };
 
 class Win32Dialogs : public UserDialogs {
 public:
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) override;
+    std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt,
+                         const std::string& defaultText, int maxLength) override;
 };
 
 // The error box: the error's text by the full-stop rule, caption "Pavlune",

@@ -50,6 +50,15 @@ int ScriptedDialogs::ShowMessage(HWND, const std::string& text, const std::strin
     return IDOK;
 }
 
+std::string ScriptedDialogs::InputBox(HWND, const std::string& caption, const std::string& prompt,
+                                      const std::string& defaultText, int maxLength) {
+    Inputs.push_back({caption, prompt, defaultText, maxLength});
+    if (InputReplies.empty()) return defaultText;
+    std::string reply = InputReplies.front();
+    InputReplies.erase(InputReplies.begin());
+    return reply;
+}
+
 bool PumpMessages() {
     bool quit = false;
     MSG message;

@@ -39,8 +39,17 @@ public:
         UINT Flags;
     };
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) override;
+    // Answers with the next scripted reply, or the default (Cancel) when none is left.
+    std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt,
+                         const std::string& defaultText, int maxLength) override;
 
     std::vector<Shown> Messages;
+    struct Asked {
+        std::string Caption, Prompt, DefaultText;
+        int MaxLength;
+    };
+    std::vector<Asked> Inputs;
+    std::vector<std::string> InputReplies;
 };
 
 // Handles the messages waiting in this thread's queue. Returns true when a

@@ -1,0 +1,155 @@
+#include "lan/lan_presence.h"
+
+#include "common/error.h"
+
+namespace pavlune {
+
+namespace {
+
+// Unused for sending, but the personal-message endpoint carries the site's
+// directed broadcast as its default remote host.
+constexpr const char* kSiteBroadcastAddress = "192.168.0.255";
+// A busy LAN answers a state request all at once; the system's default
+// receive queue (8 to 64 KB) would drop most of a few hundred answers.
+constexpr int kPresenceQueueBytes = 1024 * 1024;
+
+LocalTime Now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+// Holds a counter up while a notification of ours runs.
+class Receiving {
+public:
+    explicit Receiving(int& depth) : depth_(depth) { ++depth_; }
+    ~Receiving() { --depth_; }
+    Receiving(const Receiving&) = delete;
+    Receiving& operator=(const Receiving&) = delete;
+
+private:
+    int& depth_;
+};
+
+// The text of the datagram the endpoint has just read, up to its first zero.
+std::string ReadText(TUdpEndpoint& sender, int numberBytes) {
+    std::string buffer(static_cast<std::size_t>(numberBytes) + 1, '\0');
+    int length = 0;
+    sender.ReadBuffer(buffer.data(), length);
+    return std::string(DatagramText(std::string_view(buffer.data(), static_cast<std::size_t>(numberBytes))));
+}
+
+}  // namespace
+
+LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialogs, const std::string& myName)
+    : mainWindow_(mainWindow), instance_(instance), dialogs_(dialogs), myName_(myName) {
+    udp1_ = std::make_unique<TUdpEndpoint>(dialogs);
+    udp1_->RemoteHost = kSiteBroadcastAddress;
+    udp1_->RemotePort = kPresencePort;
+    udp1_->OnDataReceived = [this](TUdpEndpoint& sender, int count, const std::string& from, int port) {
+        Udp1DataReceived(sender, count, from, port);
+    };
+    udp1_->SetLocalPort(kMessagePort);
+
+    udp2_ = std::make_unique<TUdpEndpoint>(dialogs);
+    udp2_->RemotePort = kMessagePort;
+    udp2_->OnDataReceived = [this](TUdpEndpoint& sender, int count, const std::string& from, int port) {
+        Udp2DataReceived(sender, count, from, port);
+    };
+    udp2_->SetReceiveQueueSize(kPresenceQueueBytes);
+    udp2_->SetLocalPort(kPresencePort);
+}
+
+LanPresence::~LanPresence() = default;
+
+void LanPresence::BroadcastState(const std::string& payload, bool replay) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return;
+    SOCKET sock = socket(AF_INET, SOCK_DGRAM, 0);
+    BOOL on = TRUE;
+    if (sock != INVALID_SOCKET &&
+        setsockopt(sock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
+        std::string text = replay ? payload : PresenceText(Now(), payload);
+        lastSentState_ = text;
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(kPresencePort);
+        to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+        // The zero byte that ends the text goes with it.
+        sendto(sock, text.c_str(), static_cast<int>(text.size() + 1), 0, reinterpret_cast<const sockaddr*>(&to),
+               sizeof to);
+    }
+    if (sock != INVALID_SOCKET) closesocket(sock);
+    WSACleanup();
+}
+
+void LanPresence::RequestStates() {
+    table_.Clear();
+    BroadcastState(StateRequestPayload(myName_), false);
+    lastSentState_.clear();
+}
+
+void LanPresence::LogOff() {
+    if (loggedOff_) return;
+    loggedOff_ = true;
+    // Off the presence port first, so this instance does not hear itself leave.
+    if (udp2_) udp2_->SetLocalPort(0);
+    BroadcastState(LogOffPayload(myName_), false);
+    for (auto* endpoint : {&udp1_, &udp2_}) {
+        if (!*endpoint) continue;
+        (*endpoint)->OnDataReceived = nullptr;
+        if (receiving_ > 0) released_.push_back(std::move(*endpoint));
+        else endpoint->reset();
+    }
+}
+
+void LanPresence::N8Click() {
+    if (!statusWindow_) {
+        statusWindow_ = std::make_unique<TPavluneLVForm>(mainWindow_, instance_, dialogs_,
+                                                         [this] { return myName_; });
+    }
+    statusWindow_->Fill(table_.Rows());
+    statusWindow_->ShowOnTop();
+}
+
+void LanPresence::DestroyStatusWindow() { statusWindow_.reset(); }
+
+void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int) {
+    if (numberBytes <= 0) return;
+    Receiving receiving(receiving_);
+    std::string buffer(static_cast<std::size_t>(numberBytes), '\0');
+    int length = 0;
+    sender.ReadBuffer(buffer.data(), length);
+    switch (table_.Receive(buffer, fromIp)) {
+        case PresenceAction::None:
+            break;
+        case PresenceAction::AnswerStateRequest:
+            if (!lastSentState_.empty()) BroadcastState(lastSentState_, true);
+            else BroadcastState(kBareLogOffPayload, false);
+            break;
+        case PresenceAction::Refill:
+            if (statusWindow_ && statusWindow_->IsVisible()) N8Click();
+            break;
+    }
+}
+
+void LanPresence::Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string&, int) {
+    if (numberBytes <= 0) return;
+    Receiving receiving(receiving_);
+    // A message box keeps the event loop running, so a burst of messages
+    // would nest boxes without end. One box at a time, the rest queued in
+    // arrival order; beyond the queue's bound, messages are dropped.
+    std::string text = ReadText(sender, numberBytes);
+    if (waitingMessages_.size() >= kMaxWaitingMessages) return;
+    waitingMessages_.push_back(std::move(text));
+    if (showingMessage_) return;
+    showingMessage_ = true;
+    while (!waitingMessages_.empty()) {
+        std::string next = std::move(waitingMessages_.front());
+        waitingMessages_.pop_front();
+        dialogs_.ShowMessage(mainWindow_, next, kApplicationTitle, MB_OK);
+    }
+    showingMessage_ = false;
+}
+
+}  // namespace pavlune

@@ -1,0 +1,72 @@
+// The main window's half of the LAN presence: its two endpoints (personal
+// messages on 5964, presence datagrams on 5963), the broadcasts it sends,
+// the status table of everything heard, and the status list window.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lan/presence.h"
+#include "lan/status_list_window.h"
+#include "lan/udp_endpoint.h"
+#include "win/dialogs.h"
+
+namespace pavlune {
+
+class LanPresence {
+public:
+    // Binds both endpoints at once: the program listens from the very start.
+    // myName is the main window's field, read at each use.
+    LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialogs, const std::string& myName);
+    LanPresence(const LanPresence&) = delete;
+    LanPresence& operator=(const LanPresence&) = delete;
+    ~LanPresence();
+
+    // Sends one presence datagram to everybody: the stamp, a backslash and
+    // the payload (a replay sends the payload as it is), then a zero byte.
+    void BroadcastState(const std::string& payload, bool replay);
+    // Forgets every status heard and asks everybody for theirs.
+    void RequestStates();
+    // Stops listening and tells everybody this user has gone. Runs once.
+    void LogOff();
+    // Opens the status list (created on first use) filled from the table.
+    void N8Click();
+    void DestroyStatusWindow();
+    // After a screen saver the program waited for, nothing is replayed.
+    void ClearLastSentState() { lastSentState_.clear(); }
+
+    const std::string& LastSentState() const { return lastSentState_; }
+    const StatusTable& Table() const { return table_; }
+    TPavluneLVForm* StatusWindow() { return statusWindow_.get(); }
+
+    // Personal messages shown one box at a time; the rest wait, up to this many.
+    static constexpr std::size_t kMaxWaitingMessages = 32;
+
+private:
+    void Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
+    void Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
+
+    HWND mainWindow_;
+    HINSTANCE instance_;
+    UserDialogs& dialogs_;
+    const std::string& myName_;
+    std::string lastSentState_;
+    StatusTable table_;
+    std::unique_ptr<TUdpEndpoint> udp1_;
+    std::unique_ptr<TUdpEndpoint> udp2_;
+    // Endpoints released while one of their own notifications was running;
+    // they are destroyed with this object, never under their own feet.
+    std::vector<std::unique_ptr<TUdpEndpoint>> released_;
+    int receiving_ = 0;
+    bool loggedOff_ = false;
+    std::unique_ptr<TPavluneLVForm> statusWindow_;
+    std::deque<std::string> waitingMessages_;
+    bool showingMessage_ = false;
+};
+
+}  // namespace pavlune

@@ -1,0 +1,351 @@
+#include "lan/status_list_window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "common/error.h"
+
+namespace pavlune {
+namespace {
+
+constexpr const char* kWindowClassName = "TPavluneLVForm";
+constexpr const char* kPanelClassName = "TPavluneLVPanel";
+constexpr const char* kCaption = "自席表示一覧";
+
+// The main window's refresh request: it asks everybody for their state.
+constexpr UINT kRefreshRequestMessage = WM_USER + 2002;
+
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_BORDER | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 688;
+constexpr int kClientHeight = 446;
+constexpr int kPanelHeight = 28;
+constexpr int kButtonWidth = 54;
+constexpr int kButtonHeight = 20;
+
+constexpr int kListViewId = 1;
+constexpr int kToolBarId = 2;
+constexpr int kCloseButtonId = 101;
+constexpr int kRefreshButtonId = 102;
+
+constexpr const char* kColumnCaptions[kStatusColumnCount] = {"名前", "居場所", "設定日時", "分類１", "分類２"};
+
+constexpr const char* kInputCaption = "送付メッセージ入力";
+constexpr const char* kInputPrompt = "メッセージを入力してください。";
+constexpr const char* kInputDefault = "もしもし";
+constexpr int kInputMaxLength = 255;
+
+HFONT CreateListFont() {
+    return CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+}
+
+LocalTime Now() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+// Panel1: the strip above the list that carries the tool bar, with a raised edge.
+LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(panel, &paint);
+        RECT bounds;
+        GetClientRect(panel, &bounds);
+        DrawEdge(dc, &bounds, BDR_RAISEDINNER, BF_RECT);
+        EndPaint(panel, &paint);
+        return 0;
+    }
+    return DefWindowProcA(panel, message, wParam, lParam);
+}
+
+void RegisterClasses(HINSTANCE instance, WNDPROC windowProc) {
+    WNDCLASSEXA windowClass{};
+    if (!GetClassInfoExA(instance, kWindowClassName, &windowClass)) {
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = windowProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        windowClass.lpszClassName = kWindowClassName;
+        if (!RegisterClassExA(&windowClass)) throw Error("自席表示一覧を作成できません");
+    }
+    WNDCLASSEXA panelClass{};
+    if (!GetClassInfoExA(instance, kPanelClassName, &panelClass)) {
+        panelClass.cbSize = sizeof panelClass;
+        panelClass.style = CS_HREDRAW | CS_VREDRAW;
+        panelClass.lpfnWndProc = PanelProc;
+        panelClass.hInstance = instance;
+        panelClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        panelClass.lpszClassName = kPanelClassName;
+        if (!RegisterClassExA(&panelClass)) throw Error("自席表示一覧を作成できません");
+    }
+}
+
+HWND CreateChild(DWORD exStyle, const char* className, DWORD style, RECT bounds, HWND parent, int id,
+                 HINSTANCE instance, HFONT font) {
+    HWND child = CreateWindowExA(exStyle, className, "", WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
+                                 bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (!child) throw Error("自席表示一覧を作成できません");
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
+// LVITEMA wants writable text, though the list view only reads it here.
+char* ItemText(const std::string& text) { return const_cast<char*>(text.c_str()); }
+
+}  // namespace
+
+TPavluneLVForm::TPavluneLVForm(HWND mainWindow, HINSTANCE instance, UserDialogs& dialogs,
+                               std::function<std::string()> myName)
+    : mainWindow_(mainWindow), instance_(instance), dialogs_(dialogs), myName_(std::move(myName)),
+      font_(CreateListFont()) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    RegisterClasses(instance_, &TPavluneLVForm::WindowProc);
+
+    // The frame around a client area of the laid-out size, in the middle of the desktop.
+    RECT frame = Bounds(0, 0, kClientWidth, kClientHeight);
+    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    HWND created = CreateWindowExA(0, kWindowClassName, kCaption, kWindowStyle,
+                                   (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, mainWindow_, nullptr,
+                                   instance_, this);
+    if (!created) {
+        window_ = nullptr;
+        DeleteObject(font_);
+        throw Error("自席表示一覧を作成できません");
+    }
+    try {
+        CreateControls();
+        // The sending endpoint is placed with the form, so its port is taken from the start.
+        udp1_ = CreateEndpoint();
+    } catch (...) {
+        DestroyWindow(window_);
+        DeleteObject(font_);
+        throw;
+    }
+}
+
+TPavluneLVForm::~TPavluneLVForm() {
+    udp1_.reset();
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+    DeleteObject(font_);
+}
+
+void TPavluneLVForm::CreateControls() {
+    HWND panel = CreateChild(0, kPanelClassName, WS_CLIPCHILDREN, Bounds(0, 0, kClientWidth, kPanelHeight), window_,
+                             -1, instance_, font_);
+    CreateToolBar(panel);
+
+    listView_ = CreateChild(WS_EX_CLIENTEDGE, WC_LISTVIEWA,
+                            WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                            Bounds(0, kPanelHeight, kClientWidth, kClientHeight - kPanelHeight), window_, kListViewId,
+                            instance_, font_);
+    const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_HEADERDRAGDROP;
+    SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
+    for (int column = 0; column < kStatusColumnCount; ++column) {
+        LVCOLUMNA format{};
+        format.mask = LVCF_TEXT | LVCF_SUBITEM | LVCF_FMT;
+        format.fmt = LVCFMT_LEFT;
+        format.pszText = const_cast<char*>(kColumnCaptions[column]);
+        format.iSubItem = column;
+        SendMessageA(listView_, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&format));
+    }
+    SizeColumns();
+}
+
+// ToolBar1: two text buttons of a fixed size, no pictures. Its clicks come
+// straight to the form.
+void TPavluneLVForm::CreateToolBar(HWND panel) {
+    toolBar_ = CreateChild(0, TOOLBARCLASSNAMEA,
+                           TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                           Bounds(1, 1, kClientWidth - 2, kPanelHeight - 2), panel, kToolBarId, instance_, font_);
+    SendMessageA(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageA(toolBar_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_), 0);
+    SendMessageA(toolBar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    TBBUTTON buttons[2] = {};
+    const struct {
+        int Id;
+        const char* Caption;
+    } captions[2] = {{kCloseButtonId, "&Close"}, {kRefreshButtonId, "&Refresh"}};
+    for (int i = 0; i < 2; ++i) {
+        buttons[i].iBitmap = I_IMAGENONE;
+        buttons[i].idCommand = captions[i].Id;
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = BTNS_BUTTON;
+        buttons[i].iString = reinterpret_cast<INT_PTR>(captions[i].Caption);
+    }
+    SendMessageA(toolBar_, TB_ADDBUTTONSA, 2, reinterpret_cast<LPARAM>(buttons));
+    SendMessageA(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
+}
+
+// The five columns share the list's width, whatever a scroll bar leaves of it.
+void TPavluneLVForm::SizeColumns() {
+    RECT client;
+    GetClientRect(listView_, &client);
+    const int share = client.right / kStatusColumnCount;
+    for (int column = 0; column < kStatusColumnCount; ++column) {
+        const int width = column + 1 < kStatusColumnCount ? share : client.right - share * (kStatusColumnCount - 1);
+        SendMessageA(listView_, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
+    }
+}
+
+bool TPavluneLVForm::IsVisible() const { return window_ && IsWindowVisible(window_); }
+
+void TPavluneLVForm::Fill(const std::vector<StatusRow>& rows) {
+    rows_ = rows;
+    // The list stays in the system's name order; the last column sort is
+    // remembered, so the next click on its column turns its direction.
+    std::stable_sort(rows_.begin(), rows_.end(), [](const StatusRow& a, const StatusRow& b) {
+        return lstrcmpA(a.Name.c_str(), b.Name.c_str()) < 0;
+    });
+    ShowRows();
+}
+
+void TPavluneLVForm::ShowOnTop() {
+    ShowWindow(window_, SW_SHOW);
+    BringWindowToTop(window_);
+    SetForegroundWindow(window_);
+}
+
+void TPavluneLVForm::ListView1ColumnClick(int column) {
+    sort_ = sort_.Click(column);
+    SortRows(rows_, sort_);
+    ShowRows();
+}
+
+void TPavluneLVForm::ToolButton1Click() { Close(); }
+
+void TPavluneLVForm::ToolButton2Click() { PostMessageA(mainWindow_, kRefreshRequestMessage, 0, 0); }
+
+void TPavluneLVForm::ListView1DblClick() {
+    const int selected = SelectedIndex();
+    if (selected < 0) return;
+    if (!udp1_) udp1_ = CreateEndpoint();
+    // The address is taken now: the list may be refilled while the user types.
+    const std::string peer = rows_[static_cast<std::size_t>(selected)].PeerAddress;
+    udp1_->RemoteHost = peer;
+    const std::string text = dialogs_.InputBox(window_, kInputCaption, kInputPrompt, kInputDefault, kInputMaxLength);
+    // Closing the window meanwhile released the endpoint; the message still goes.
+    if (!udp1_) {
+        udp1_ = CreateEndpoint();
+        udp1_->RemoteHost = peer;
+    }
+    const std::string message = PersonalMessage(myName_(), Now(), text);
+    udp1_->SendBuffer(message.data(), static_cast<int>(message.size()));
+}
+
+void TPavluneLVForm::SelectRow(int index) {
+    LVITEMA state{};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    if (index < 0) return;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(listView_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+}
+
+LRESULT CALLBACK TPavluneLVForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* created = reinterpret_cast<TPavluneLVForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        created->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
+    auto* form = reinterpret_cast<TPavluneLVForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        // The owner went first (the main window at shut-down) and took this window with it.
+        form->window_ = nullptr;
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    WithErrorBox(form->dialogs_, window, [&] { result = form->Dispatch(message, wParam, lParam); });
+    return result;
+}
+
+LRESULT TPavluneLVForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lParam) != toolBar_) break;
+            if (LOWORD(wParam) == kCloseButtonId) ToolButton1Click();
+            else if (LOWORD(wParam) == kRefreshButtonId) ToolButton2Click();
+            return 0;
+        case WM_NOTIFY: {
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom != listView_) break;
+            if (header->code == LVN_COLUMNCLICK) {
+                ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+            } else if (header->code == NM_DBLCLK) {
+                ListView1DblClick();
+            }
+            return 0;
+        }
+        case WM_SETFOCUS:
+            if (listView_) SetFocus(listView_);
+            return 0;
+        case WM_CLOSE:
+            Close();
+            return 0;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+// Every way of closing ends here: the window is hidden, never destroyed,
+// and keeps its rows and its sort.
+void TPavluneLVForm::Close() {
+    FormCloseQuery();
+    ShowWindow(window_, SW_HIDE);
+}
+
+void TPavluneLVForm::FormCloseQuery() { udp1_.reset(); }
+
+std::unique_ptr<TUdpEndpoint> TPavluneLVForm::CreateEndpoint() {
+    auto endpoint = std::make_unique<TUdpEndpoint>(dialogs_);
+    endpoint->SetLocalPort(kMessageSourcePort);
+    endpoint->RemotePort = kMessagePort;
+    return endpoint;
+}
+
+void TPavluneLVForm::ShowRows() {
+    SendMessageA(listView_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listView_, LVM_DELETEALLITEMS, 0, 0);
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        const StatusRow& row = rows_[index];
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = static_cast<int>(index);
+        item.pszText = ItemText(row.Name);
+        const int inserted =
+            static_cast<int>(SendMessageA(listView_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        const std::string cells[] = {row.Whereabouts, row.SetTime, row.Category1, row.Category2.value_or("")};
+        for (int column = 1; column < kStatusColumnCount; ++column) {
+            LVITEMA cell{};
+            cell.iSubItem = column;
+            cell.pszText = ItemText(cells[column - 1]);
+            SendMessageA(listView_, LVM_SETITEMTEXTA, inserted, reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+    SendMessageA(listView_, WM_SETREDRAW, TRUE, 0);
+    SizeColumns();
+    InvalidateRect(listView_, nullptr, TRUE);
+}
+
+int TPavluneLVForm::SelectedIndex() const {
+    const int selected =
+        static_cast<int>(SendMessageA(listView_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return selected >= 0 && static_cast<std::size_t>(selected) < rows_.size() ? selected : -1;
+}
+
+}  // namespace pavlune
