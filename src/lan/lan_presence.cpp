@@ -92,6 +92,9 @@ void LanPresence::RequestStates() {
 void LanPresence::LogOff() {
     if (loggedOff_) return;
     loggedOff_ = true;
+    // Messages still waiting for their box are not shown once the program
+    // is on its way out.
+    waitingMessages_.clear();
     // Off the presence port first, so this instance does not hear itself leave.
     if (udp2_) udp2_->SetLocalPort(0);
     BroadcastState(LogOffPayload(myName_), false);
@@ -140,7 +143,7 @@ void LanPresence::Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const 
     // would nest boxes without end. One box at a time, the rest queued in
     // arrival order; beyond the queue's bound, messages are dropped.
     std::string text = ReadText(sender, numberBytes);
-    if (waitingMessages_.size() >= kMaxWaitingMessages) return;
+    if (loggedOff_ || waitingMessages_.size() >= kMaxWaitingMessages) return;
     waitingMessages_.push_back(std::move(text));
     if (showingMessage_) return;
     showingMessage_ = true;

@@ -5,9 +5,11 @@ test), with a Wine prefix of its own holding a copy of dist/ in C:\\Pavlune,
 and a virtual display of its own (its screen, with Wine's tray window).
 Everything is removed again on exit, also when a test fails.
 """
+import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 from pathlib import Path
@@ -16,6 +18,7 @@ ROOT = Path(__file__).resolve().parents[2]
 LIB = ROOT / "scripts" / "lib"
 DIST = Path(os.environ.get("PAVLUNE_DIST", ROOT / "dist"))
 WINTOOL = os.environ.get("PAVLUNE_WINTOOL", "")
+PEER = Path(__file__).resolve().parent / "peer.py"
 OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))
 
 PROGRAM_DIR = "C:\\Pavlune"
@@ -43,6 +46,25 @@ class PC:
         self.processes = []
         started = subprocess.run([str(LIB / "xvfb"), "start"], check=True, capture_output=True, text=True)
         self.xvfb_pid, self.display = started.stdout.split()
+
+    # A scripted peer in this PC's namespace (tests/e2e/peer.py).
+
+    def peer_send(self, host, port, *datagrams):
+        subprocess.run(["ip", "netns", "exec", self.namespace, sys.executable, str(PEER), "send", host, str(port),
+                        *[d.hex() for d in datagrams]], check=True)
+
+    def peer_flood(self, host, port, count, prefix):
+        subprocess.run(["ip", "netns", "exec", self.namespace, sys.executable, str(PEER), "flood", host, str(port),
+                        str(count), prefix.hex()], check=True, timeout=120)
+
+    def peer_listen(self, port, seconds, count=None):
+        """Starts listening; .collect() waits and returns [(from, port, bytes)]."""
+        return Listener(self.namespace, port, seconds, count)
+
+    @property
+    def address(self):
+        return subprocess.run([str(LIB / "lan"), "address", str(self.index)], capture_output=True,
+                              text=True).stdout.strip()
 
     def env(self):
         return {
@@ -156,6 +178,25 @@ class PC:
         path = OUTPUT / f"{name}.png"
         subprocess.run(["import", "-display", self.display, "-window", "root", str(path)], capture_output=True)
         return path
+
+
+class Listener:
+    def __init__(self, namespace, port, seconds, count):
+        args = [sys.executable, str(PEER), "listen", str(port), str(seconds)]
+        if count is not None:
+            args.append(str(count))
+        self.process = subprocess.Popen(["ip", "netns", "exec", namespace, *args], stdout=subprocess.PIPE,
+                                        text=True)
+        self.process.stdout.readline()  # bound and listening
+        self.seconds = seconds
+
+    def collect(self):
+        out, _ = self.process.communicate(timeout=self.seconds + 30)
+        found = []
+        for line in out.splitlines():
+            record = json.loads(line)
+            found.append((record["from"], record["port"], bytes.fromhex(record["hex"])))
+        return found
 
 
 class Lan:

@@ -12,8 +12,13 @@
 //   wintool taskbar-created          tells every window the shell restarted
 //   wintool tray-point               prints "X Y", the screen point of the
 //                                    first icon in Wine's tray window
+//   wintool read-list TITLE          prints the rows of the report list in
+//                                    the window TITLE, cells split by TAB
+//   wintool list-point TITLE ROW     prints "X Y", the screen point of a row
+//   wintool ping CLASS MS            exit 0 when that window answers in time
 // Exit code 0 on success, 1 when nothing was found in time, 2 on bad usage.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <string>
@@ -34,6 +39,82 @@ HWND FindOpenMenu() {
         if (IsWindowVisible(menu)) return menu;
     }
     return nullptr;
+}
+
+HWND FindList(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    return window ? FindWindowExA(window, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
+}
+
+// A buffer inside the process that owns a list view: list view messages
+// carry pointers, and those must point into the owner's memory.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (process_) address_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE));
+    }
+    ~RemoteBuffer() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool Ready() const { return address_ != nullptr; }
+    char* Address(SIZE_T offset = 0) const { return address_ + offset; }
+    void Write(const void* data, SIZE_T size, SIZE_T offset = 0) const {
+        WriteProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+    void Read(void* data, SIZE_T size, SIZE_T offset = 0) const {
+        ReadProcessMemory(process_, address_ + offset, data, size, nullptr);
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    char* address_ = nullptr;
+};
+
+// Reads every cell of another process's report list.
+std::string ReadList(HWND list) {
+    constexpr int kTextSize = 1024;
+    RemoteBuffer remote(list, sizeof(LVITEMA) + kTextSize);
+    if (!remote.Ready()) return {};
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
+    int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    std::string out;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.cchTextMax = kTextSize;
+            item.pszText = remote.Address(sizeof(LVITEMA));
+            remote.Write(&item, sizeof item);
+            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.Address()));
+            char text[kTextSize] = {};
+            remote.Read(text, kTextSize - 1, sizeof(LVITEMA));
+            if (column) out += '\t';
+            out += text;
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+// The screen point a little inside the label of one row.
+bool RowPoint(HWND list, int row, POINT& point) {
+    RemoteBuffer remote(list, sizeof(RECT));
+    if (!remote.Ready()) return false;
+    RECT bounds{};
+    bounds.left = LVIR_LABEL;
+    remote.Write(&bounds, sizeof bounds);
+    if (!SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.Address()))) return false;
+    remote.Read(&bounds, sizeof bounds);
+    point = {bounds.left + 8, (bounds.top + bounds.bottom) / 2};
+    return ClientToScreen(list, &point) != FALSE;
 }
 
 template <typename Find>
@@ -110,6 +191,27 @@ int main(int argc, char** argv) {
         Print(std::to_string(point.x) + " " + std::to_string(point.y));
         return 0;
     }
+    if (command == "read-list" && argc == 3) {
+        HWND list = FindList(argv[2]);
+        if (!list) return 1;
+        Print(ReadList(list));
+        return 0;
+    }
+    if (command == "list-point" && argc == 4) {
+        HWND list = FindList(argv[2]);
+        if (!list) return 1;
+        POINT point{};
+        if (!RowPoint(list, std::stoi(argv[3]), point)) return 1;
+        Print(std::to_string(point.x) + " " + std::to_string(point.y));
+        return 0;
+    }
+    if (command == "ping" && argc == 4) {
+        HWND window = FindWindowA(argv[2], nullptr);
+        DWORD_PTR result = 0;
+        return window && SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, std::stoul(argv[3]), &result)
+                   ? 0
+                   : 1;
+    }
     if (command == "taskbar-created" && argc == 2) {
         SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         return 0;
@@ -121,6 +223,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
-          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point\n");
+          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point | read-list TITLE |"
+          " list-point TITLE ROW | ping CLASS MS\n");
     return 2;
 }

@@ -1,0 +1,143 @@
+"""Pavlune on a simulated LAN: PCs A, B and C run Pavlune, PC D runs a
+scripted peer that speaks the wire format."""
+import subprocess
+import unittest
+
+from pavlune_lan import Lan, MAIN_WINDOW_CLASS, encode, wait_until
+
+LIST_TITLE = "自席表示一覧"
+NAMES = {1: "安藤\\営業部\\1課", 2: "ソフト太郎\\開発部", 3: "表田\\総務部\\2課"}  # ソ and 表 end in 0x5C
+
+
+def exited(process, seconds=30):
+    try:
+        return process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+def record(stamp, whereabouts, my_name):
+    return encode(f"{stamp}\\{whereabouts}\\{my_name}") + b"\0"
+
+
+class LanTest(unittest.TestCase):
+    def setUp(self):
+        self.lan = Lan(4).__enter__()
+        self.addCleanup(self.lan.__exit__, None, None, None)
+        self.a, self.b, self.c, self.peer = self.lan.pcs
+        self.processes = {}
+        for index, pc in ((1, self.a), (2, self.b), (3, self.c)):
+            pc.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={NAMES[index]}\r\n")
+
+    def start(self, pc):
+        process = pc.start()
+        self.assertTrue(pc.wait_main_window(), "Pavlune did not start")
+        self.assertIsNotNone(pc.tray_point(), "no tray icon")
+        return process
+
+    def open_status_list(self, pc):
+        self.assertTrue(pc.press_on_tray(3))
+        pc.keys(*["Down"] * 12, "Return")  # 他の人の状況表示
+        self.assertTrue(wait_until(lambda: pc.wintool("read-list", LIST_TITLE)[0] == 0, 20), "no status list")
+
+    def rows(self, pc):
+        code, out = pc.wintool("read-list", LIST_TITLE)
+        self.assertEqual(code, 0)
+        return out.decode("cp932").splitlines()
+
+    def wait_rows(self, pc, expected, seconds=20):
+        wait_until(lambda: self.rows(pc) == expected, seconds, step=0.3)
+        self.assertEqual(self.rows(pc), expected)
+
+    def test_presence_between_three_pcs_and_a_peer(self):
+        a = self.start(self.a)
+        self.start(self.c)
+
+        # B's start-up asks everybody; A, C and B itself answer, each with
+        # the bare log-off reply since none has set a status yet.
+        listener = self.peer.peer_listen(5963, 30, count=4)
+        self.start(self.b)
+        by_sender = {}
+        for host, _, data in listener.collect():
+            by_sender.setdefault(host, []).append(data)
+        request, own_answer = by_sender[self.b.address]
+        payload = encode("\\\\GETSTATE\\ \\" + NAMES[2]) + b"\0"
+        self.assertRegex(request[:19].decode(), r"^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d$")
+        self.assertEqual(request[19:], payload)
+        for pc in (self.a, self.c):
+            self.assertIn(pc.address, by_sender, "no answer to the state request")
+        for answer in (own_answer, by_sender[self.a.address][0], by_sender[self.c.address][0]):
+            self.assertRegex(answer, rb"^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\\\\LOGOFF\0$")
+
+        # A status record from the peer reaches every table.
+        self.open_status_list(self.b)
+        self.open_status_list(self.c)
+        self.peer.peer_send("255.255.255.255", 5963, record("2002/01/21 09:05:07", "会議中", "山田\\開発部\\2課"))
+        expected = ["山田\t会議中\t2002/01/21 09:05:07\t開発部\t2課"]
+        self.wait_rows(self.b, expected)
+        self.wait_rows(self.c, expected)
+        self.b.screenshot("status-list")
+
+        # A personal message from B's list goes to the peer's own address.
+        messages = self.peer.peer_listen(5964, 30, count=1)
+        x, y = (int(v) for v in self.b.wintool("list-point", LIST_TITLE, "0")[1].split())
+        self.b.xdotool("mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
+        self.assertIsNotNone(self.b.wait_box("送付メッセージ入力"), "no input dialog")
+        self.b.screenshot("personal-message-input")
+        self.b.keys("Return")
+        [(host, port, data)] = messages.collect()
+        self.assertEqual((host, port), (self.b.address, 5965))
+        self.assertRegex(data.decode("cp932"), r"^ソフト太郎\n<<\d{4}/\d\d/\d\d \d\d:\d\d>>\nもしもし$")
+
+        # A's row goes when A logs off.
+        self.peer.peer_send("255.255.255.255", 5963, record("2002/01/21 09:10:00", "在席", NAMES[1]))
+        self.wait_rows(self.b, ["安藤\t在席\t2002/01/21 09:10:00\t営業部\t1課", expected[0]])
+        self.a.taskkill()
+        self.assertEqual(exited(a), 0)
+        self.wait_rows(self.b, expected)
+        self.wait_rows(self.c, expected)
+
+        # A personal message pops up on C.
+        self.peer.peer_send(self.c.address, 5964, encode("山田\n<<2002/01/21 09:12>>\nお先に失礼します"))
+        self.assertEqual(self.c.wait_box(), "山田\n<<2002/01/21 09:12>>\nお先に失礼します")
+        self.c.screenshot("personal-message")
+        self.assertTrue(self.c.press_ok())
+
+    def test_hostile_datagrams_change_the_table_only_as_the_rules_say(self):
+        b = self.start(self.b)
+        self.open_status_list(self.b)
+        hostile = [
+            b"", b"\0", b"\\", b"\\\\", b"no separators at all", b"\\\\\\\\\\\\",
+            encode("2002/01/01 00:00:00\\\\getstate\\ \\小文字\\課"),   # other letter case: a record
+            encode("2002/01/01 00:00:00\\\\LOGOFF"),                     # bare log-off reply
+            encode("2002/01/01 00:00:00\\表示中\\名無し") + b"\0",        # no separator after the name
+            encode("2002/01/01 00:00:00\\在席\\ゼロ\\前") + b"\0" + encode("後ろ\\は無視"),
+            b"\xff" * 3000,                                                # longer than the buffer
+            bytes(range(256)),
+            encode("2002/01/01 00:00:00\\外出\\ソ\\表\\2\\3"),               # no zero byte at all
+        ]
+        self.peer.peer_send("255.255.255.255", 5963, *hostile)
+        # Six backslashes read as an empty command word, then an empty
+        # whereabouts, an empty name and an empty category 2.
+        self.wait_rows(self.b, [
+            "\t\t\t\t",
+            "ゼロ\t在席\t2002/01/01 00:00:00\t前\t",
+            "ソ\t外出\t2002/01/01 00:00:00\t表\t2\\3",
+            "小文字\t \t2002/01/01 00:00:00\t課\t",
+        ])
+        self.assertEqual(self.b.wintool("ping", MAIN_WINDOW_CLASS, "5000")[0], 0)
+        self.assertIsNone(b.poll())
+
+    def test_flood_of_personal_messages_leaves_the_program_responsive(self):
+        a = self.start(self.a)
+        self.peer.peer_flood(self.a.address, 5964, 10000, encode("洪水\n<<2002/01/21 09:00>>\n"))
+        self.assertIsNotNone(self.a.wait_box(), "no message shown")
+        self.assertEqual(self.a.wintool("ping", MAIN_WINDOW_CLASS, "5000")[0], 0, "the main window hangs")
+        self.assertTrue(self.a.press_on_tray(3), "the tray menu does not open during the flood")
+        self.a.keys("Escape")
+        self.a.taskkill()
+        self.assertEqual(exited(a, 60), 0, "the program did not end cleanly")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
