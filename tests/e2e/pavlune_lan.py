@@ -24,6 +24,7 @@ OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"
 PROGRAM_DIR = "C:\\Pavlune"
 PROGRAM = PROGRAM_DIR + "\\Pavlune.exe"
 MAIN_WINDOW_CLASS = "TPavluneMainForm"
+STATUS_LIST_TITLE = "自席表示一覧"
 
 
 def encode(text):
@@ -53,9 +54,9 @@ class PC:
         subprocess.run(["ip", "netns", "exec", self.namespace, sys.executable, str(PEER), "send", host, str(port),
                         *[d.hex() for d in datagrams]], check=True)
 
-    def peer_flood(self, host, port, count, prefix):
+    def peer_flood(self, host, port, count, prefix, suffix=b""):
         subprocess.run(["ip", "netns", "exec", self.namespace, sys.executable, str(PEER), "flood", host, str(port),
-                        str(count), prefix.hex()], check=True, timeout=120)
+                        str(count), prefix.hex(), suffix.hex()], check=True, timeout=120)
 
     def peer_listen(self, port, seconds, count=None):
         """Starts listening; .collect() waits and returns [(from, port, bytes)]."""
@@ -171,6 +172,18 @@ class PC:
 
     def keys(self, *names):
         self.xdotool("key", "--delay", "100", *names)
+
+    def open_status_list(self):
+        """Chooses 他の人の状況表示 in the command menu; True once the list is open."""
+        if not self.press_on_tray(3):
+            return False
+        self.keys(*["Down"] * 12, "Return")
+        return wait_until(lambda: self.wintool("read-list", STATUS_LIST_TITLE)[0] == 0, 20)
+
+    def status_rows(self):
+        """The rows of the open status list, cells split by TAB; None when it is not open."""
+        code, out = self.wintool("read-list", STATUS_LIST_TITLE)
+        return out.decode("cp932").splitlines() if code == 0 else None
 
     def screenshot(self, name):
         """Keeps a picture of this PC's screen as evidence."""

@@ -7,8 +7,9 @@ Runs inside one PC's network namespace:
                                           until COUNT arrived or SECONDS passed
     peer.py send HOST PORT HEX [HEX...]   sends each datagram (hex bytes) in
                                           turn; HOST may be 255.255.255.255
-    peer.py flood HOST PORT COUNT HEX     sends COUNT datagrams: HEX with the
-                                          number of each (decimal) appended
+    peer.py flood HOST PORT COUNT HEX [SUFFIX]
+                                          sends COUNT datagrams: HEX, the
+                                          number of each (decimal), SUFFIX
 """
 import json
 import socket
@@ -48,10 +49,10 @@ def send(host, port, datagrams):
         sock.sendto(data, (host, port))
 
 
-def flood(host, port, count, prefix):
+def flood(host, port, count, prefix, suffix=b""):
     sock = sender()
     for number in range(count):
-        sock.sendto(prefix + str(number).encode(), (host, port))
+        sock.sendto(prefix + str(number).encode() + suffix, (host, port))
 
 
 def main(argv):
@@ -61,7 +62,7 @@ def main(argv):
     elif command == "send":
         send(argv[2], int(argv[3]), [bytes.fromhex(h) for h in argv[4:]])
     elif command == "flood":
-        flood(argv[2], int(argv[3]), int(argv[4]), bytes.fromhex(argv[5]))
+        flood(argv[2], int(argv[3]), int(argv[4]), bytes.fromhex(argv[5]), bytes.fromhex(argv[6]) if len(argv) > 6 else b"")
     else:
         print(__doc__, file=sys.stderr)
         return 2

@@ -3,9 +3,8 @@ scripted peer that speaks the wire format."""
 import subprocess
 import unittest
 
-from pavlune_lan import Lan, MAIN_WINDOW_CLASS, encode, wait_until
+from pavlune_lan import Lan, MAIN_WINDOW_CLASS, STATUS_LIST_TITLE as LIST_TITLE, encode, wait_until
 
-LIST_TITLE = "自席表示一覧"
 NAMES = {1: "安藤\\営業部\\1課", 2: "ソフト太郎\\開発部", 3: "表田\\総務部\\2課"}  # ソ and 表 end in 0x5C
 
 
@@ -36,14 +35,12 @@ class LanTest(unittest.TestCase):
         return process
 
     def open_status_list(self, pc):
-        self.assertTrue(pc.press_on_tray(3))
-        pc.keys(*["Down"] * 12, "Return")  # 他の人の状況表示
-        self.assertTrue(wait_until(lambda: pc.wintool("read-list", LIST_TITLE)[0] == 0, 20), "no status list")
+        self.assertTrue(pc.open_status_list(), "no status list")
 
     def rows(self, pc):
-        code, out = pc.wintool("read-list", LIST_TITLE)
-        self.assertEqual(code, 0)
-        return out.decode("cp932").splitlines()
+        rows = pc.status_rows()
+        self.assertIsNotNone(rows, "the status list is not open")
+        return rows
 
     def wait_rows(self, pc, expected, seconds=20):
         wait_until(lambda: self.rows(pc) == expected, seconds, step=0.3)

@@ -16,7 +16,13 @@
 //                                    the window TITLE, cells split by TAB
 //   wintool list-point TITLE ROW     prints "X Y", the screen point of a row
 //   wintool ping CLASS MS            exit 0 when that window answers in time
+//   wintool refill-time TITLE N      sends N status records for the name
+//                                    "AAAA" (first in name order) to the
+//                                    presence port on 127.0.0.1 and prints,
+//                                    for each, the milliseconds until row 0
+//                                    of the list in TITLE shows it
 // Exit code 0 on success, 1 when nothing was found in time, 2 on bad usage.
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -77,10 +83,25 @@ private:
     char* address_ = nullptr;
 };
 
+constexpr int kCellTextSize = 1024;
+
+// The text of one cell of another process's report list, read through a
+// buffer of sizeof(LVITEMA) + kCellTextSize bytes in that process.
+std::string CellText(const RemoteBuffer& remote, HWND list, int row, int column) {
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.cchTextMax = kCellTextSize;
+    item.pszText = remote.Address(sizeof(LVITEMA));
+    remote.Write(&item, sizeof item);
+    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.Address()));
+    char text[kCellTextSize] = {};
+    remote.Read(text, kCellTextSize - 1, sizeof(LVITEMA));
+    return text;
+}
+
 // Reads every cell of another process's report list.
 std::string ReadList(HWND list) {
-    constexpr int kTextSize = 1024;
-    RemoteBuffer remote(list, sizeof(LVITEMA) + kTextSize);
+    RemoteBuffer remote(list, sizeof(LVITEMA) + kCellTextSize);
     if (!remote.Ready()) return {};
     HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
     int columns = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
@@ -88,16 +109,8 @@ std::string ReadList(HWND list) {
     std::string out;
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
-            LVITEMA item{};
-            item.iSubItem = column;
-            item.cchTextMax = kTextSize;
-            item.pszText = remote.Address(sizeof(LVITEMA));
-            remote.Write(&item, sizeof item);
-            SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote.Address()));
-            char text[kTextSize] = {};
-            remote.Read(text, kTextSize - 1, sizeof(LVITEMA));
             if (column) out += '\t';
-            out += text;
+            out += CellText(remote, list, row, column);
         }
         out += '\n';
     }
@@ -146,6 +159,45 @@ void Print(const std::string& bytes) {
 }
 
 }  // namespace
+
+// Times the way of one status record from the socket to the refilled list.
+int RefillTimes(HWND list, int count) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 1;
+    SOCKET sock = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(5963);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    RemoteBuffer remote(list, sizeof(LVITEMA) + kCellTextSize);
+    int result = remote.Ready() ? 0 : 1;
+    for (int probe = 0; probe < count && result == 0; ++probe) {
+        std::string whereabouts = "probe" + std::to_string(probe);
+        std::string text = "2002/01/01 00:00:00\\" + whereabouts + "\\AAAA\\bench";
+        LARGE_INTEGER start, now;
+        QueryPerformanceCounter(&start);
+        sendto(sock, text.c_str(), static_cast<int>(text.size() + 1), 0, reinterpret_cast<const sockaddr*>(&to),
+               sizeof to);
+        for (;;) {
+            // The list answers only between two datagrams, so the clock is
+            // read after the answer: a refill in progress holds the reply.
+            bool shown = CellText(remote, list, 0, 1) == whereabouts;
+            QueryPerformanceCounter(&now);
+            if (shown) break;
+            if ((now.QuadPart - start.QuadPart) / frequency.QuadPart > 60) {
+                result = 1;
+                break;
+            }
+            Sleep(1);
+        }
+        Print(std::to_string((now.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart) + "\n");
+    }
+    closesocket(sock);
+    WSACleanup();
+    return result;
+}
 
 int main(int argc, char** argv) {
     std::string command = argc > 1 ? argv[1] : "";
@@ -205,6 +257,10 @@ int main(int argc, char** argv) {
         Print(std::to_string(point.x) + " " + std::to_string(point.y));
         return 0;
     }
+    if (command == "refill-time" && argc == 4) {
+        HWND list = FindList(argv[2]);
+        return list ? RefillTimes(list, std::stoi(argv[3])) : 1;
+    }
     if (command == "ping" && argc == 4) {
         HWND window = FindWindowA(argv[2], nullptr);
         DWORD_PTR result = 0;
@@ -224,6 +280,6 @@ int main(int argc, char** argv) {
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
           " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point | read-list TITLE |"
-          " list-point TITLE ROW | ping CLASS MS\n");
+          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N\n");
     return 2;
 }

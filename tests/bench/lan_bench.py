@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Benchmark on the simulated LAN (figures only, never judged).
+
+A scripted peer on PC 2 sends 1,000 distinct status records as fast as it can
+to Pavlune on PC 1; the figure is how many rows Pavlune's table holds
+afterwards (everything, when the receive queue is large enough). Then, with
+the status list open on those rows, it times how long one more record takes
+from the socket to the refilled list, and sends 1,000 more records at full
+speed: with the list open every record refills it, so they wait in the
+receive queue.
+"""
+import statistics
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+from pavlune_lan import Lan, encode, wait_until  # noqa: E402
+
+RECORDS = 1000
+PROBES = 20
+
+
+def settled_rows(pc, seconds=120):
+    """The row count of the open list once it has stopped changing."""
+    last, since = None, time.monotonic()
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        rows = pc.status_rows()
+        count = len(rows) if rows is not None else None
+        if count != last:
+            last, since = count, time.monotonic()
+        elif time.monotonic() - since > 3:
+            break
+        time.sleep(0.5)
+    return last
+
+
+def main():
+    with Lan(2) as lan:
+        pc, peer = lan.pcs
+        pc.write("Pavlune.INI", "[Pavlune Settings]\r\nMyName=ベンチ\\計測\r\n")
+        process = pc.start()
+        if not (pc.wait_main_window() and pc.tray_point()):
+            print("lan benchmark: Pavlune did not start")
+            return 1
+        time.sleep(1)
+
+        started = time.monotonic()
+        peer.peer_flood(pc.address, 5963, RECORDS, encode("2002/01/21 09:05:07\\会議中\\Bench"),
+                        encode("\\開発部\\2課") + b"\0")
+        sent = time.monotonic() - started
+        if not pc.open_status_list():
+            print("lan benchmark: the status list did not open")
+            return 1
+        rows = settled_rows(pc)
+        print(f"lan: {RECORDS} status records sent in {sent * 1000:.0f} ms -> {rows} rows in the table")
+
+        code, out = pc.wintool("refill-time", "自席表示一覧", str(PROBES), timeout=600)
+        times = [float(line) for line in out.decode().split()]
+        if code != 0 or not times:
+            print("lan: the refill probe got no answer")
+            return 1
+        print(f"lan: record to refilled list of {rows + 1} rows: median {statistics.median(times):.1f} ms, "
+              f"min {min(times):.1f} ms, max {max(times):.1f} ms over {len(times)} records")
+
+        started = time.monotonic()
+        peer.peer_flood(pc.address, 5963, RECORDS, encode("2002/01/21 09:06:00\\外出\\Open"),
+                        encode("\\総務部") + b"\0")
+        rows_before = rows + 1
+        rows = settled_rows(pc, 600)
+        print(f"lan: {RECORDS} more records with the list open -> {rows - rows_before} new rows, "
+              f"handled in {time.monotonic() - started - 3:.0f} s")
+        pc.taskkill()
+        wait_until(lambda: process.poll() is not None, 30)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
