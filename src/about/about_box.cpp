@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/error.h"
+#include "win/controls.h"
 #include "win/files.h"
 
 namespace pavlune {
@@ -22,28 +23,6 @@ constexpr int kClientHeight = 146;
 constexpr int kReadMeId = 101;
 constexpr int kLabel3Id = 103;
 constexpr int kLabel4Id = 104;
-
-// The box is built in WM_INITDIALOG, so its template is the frame alone: no
-// menu, the standard class, no title. Templates must be DWORD-aligned.
-struct alignas(4) EmptyDialogTemplate {
-    DLGTEMPLATE Header;
-    WORD Menu;
-    WORD WindowClass;
-    WORD Title;
-};
-
-HFONT CreateBoxFont(bool underline) {
-    // Lines 12 pixels high, as the one-line title field is; with MS PGothic
-    // that is also a 12-pixel character (9 points on a 96 dpi screen).
-    return CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
-}
-
-std::string WindowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 SIZE TextExtent(HWND window, HFONT font, const std::string& text) {
     SIZE extent{};
@@ -74,19 +53,6 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
         }
     }
     return DefWindowProcA(panel, message, wParam, lParam);
-}
-
-void RegisterPanelClass(HINSTANCE instance) {
-    WNDCLASSEXA panelClass{};
-    if (GetClassInfoExA(instance, kPanelClassName, &panelClass)) return;
-    panelClass.cbSize = sizeof panelClass;
-    panelClass.style = CS_HREDRAW | CS_VREDRAW;
-    panelClass.lpfnWndProc = PanelProc;
-    panelClass.hInstance = instance;
-    panelClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    panelClass.lpszClassName = kPanelClassName;
-    RegisterClassExA(&panelClass);
 }
 
 RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
@@ -127,8 +93,8 @@ std::string BuildMailLink(const std::string& address, const std::string& exePath
 }
 
 TAboutBox::TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs)
-    : owner_(owner), instance_(instance), dialogs_(dialogs), font_(CreateBoxFont(false)),
-      linkFont_(CreateBoxFont(true)) {}
+    : owner_(owner), instance_(instance), dialogs_(dialogs), font_(CreateUiFont()),
+      linkFont_(CreateUiFont(true)) {}
 
 TAboutBox::~TAboutBox() {
     if (font_) DeleteObject(font_);
@@ -136,7 +102,7 @@ TAboutBox::~TAboutBox() {
 }
 
 INT_PTR TAboutBox::ShowModal() {
-    RegisterPanelClass(instance_);
+    RegisterFaceClass(instance_, kPanelClassName, PanelProc);
     EmptyDialogTemplate frame{};
     frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     INT_PTR result = DialogBoxIndirectParamA(instance_, &frame.Header, owner_, &TAboutBox::DialogProc,

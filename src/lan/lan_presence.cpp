@@ -1,6 +1,7 @@
 #include "lan/lan_presence.h"
 
 #include "common/error.h"
+#include "lan/local_now.h"
 
 namespace pavlune {
 
@@ -12,12 +13,6 @@ constexpr const char* kSiteBroadcastAddress = "192.168.0.255";
 // A busy LAN answers a state request all at once; the system's default
 // receive queue (8 to 64 KB) would drop most of a few hundred answers.
 constexpr int kPresenceQueueBytes = 1024 * 1024;
-
-LocalTime Now() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-}
 
 // Holds a counter up while a notification of ours runs.
 class Receiving {
@@ -69,7 +64,7 @@ void LanPresence::BroadcastState(const std::string& payload, bool replay) {
     BOOL on = TRUE;
     if (sock != INVALID_SOCKET &&
         setsockopt(sock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
-        std::string text = replay ? payload : PresenceText(Now(), payload);
+        std::string text = replay ? payload : PresenceText(LocalNow(), payload);
         lastSentState_ = text;
         sockaddr_in to{};
         to.sin_family = AF_INET;

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "common/error.h"
+#include "lan/local_now.h"
+#include "win/controls.h"
 
 namespace pavlune {
 namespace {
@@ -35,17 +37,6 @@ constexpr const char* kInputPrompt = "メッセージを入力してください
 constexpr const char* kInputDefault = "もしもし";
 constexpr int kInputMaxLength = 255;
 
-HFONT CreateListFont() {
-    return CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
-}
-
-LocalTime Now() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-}
-
 // Panel1: the strip above the list that carries the tool bar, with a raised edge.
 LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
@@ -61,27 +52,9 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void RegisterClasses(HINSTANCE instance, WNDPROC windowProc) {
-    WNDCLASSEXA windowClass{};
-    if (!GetClassInfoExA(instance, kWindowClassName, &windowClass)) {
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = windowProc;
-        windowClass.hInstance = instance;
-        windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        windowClass.lpszClassName = kWindowClassName;
-        if (!RegisterClassExA(&windowClass)) throw Error("自席表示一覧を作成できません");
-    }
-    WNDCLASSEXA panelClass{};
-    if (!GetClassInfoExA(instance, kPanelClassName, &panelClass)) {
-        panelClass.cbSize = sizeof panelClass;
-        panelClass.style = CS_HREDRAW | CS_VREDRAW;
-        panelClass.lpfnWndProc = PanelProc;
-        panelClass.hInstance = instance;
-        panelClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        panelClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        panelClass.lpszClassName = kPanelClassName;
-        if (!RegisterClassExA(&panelClass)) throw Error("自席表示一覧を作成できません");
+    if (!RegisterFaceClass(instance, kWindowClassName, windowProc, LoadIconA(instance, MAKEINTRESOURCEA(1))) ||
+        !RegisterFaceClass(instance, kPanelClassName, PanelProc)) {
+        throw Error("自席表示一覧を作成できません");
     }
 }
 
@@ -105,7 +78,7 @@ char* ItemText(const std::string& text) { return const_cast<char*>(text.c_str())
 TPavluneLVForm::TPavluneLVForm(HWND mainWindow, HINSTANCE instance, UserDialogs& dialogs,
                                std::function<std::string()> myName)
     : mainWindow_(mainWindow), instance_(instance), dialogs_(dialogs), myName_(std::move(myName)),
-      font_(CreateListFont()) {
+      font_(CreateUiFont()) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterClasses(instance_, &TPavluneLVForm::WindowProc);
@@ -243,7 +216,7 @@ void TPavluneLVForm::ListView1DblClick() {
         udp1_ = CreateEndpoint();
         udp1_->RemoteHost = peer;
     }
-    const std::string message = PersonalMessage(myName_(), Now(), text);
+    const std::string message = PersonalMessage(myName_(), LocalNow(), text);
     udp1_->SendBuffer(message.data(), static_cast<int>(message.size()));
 }
 

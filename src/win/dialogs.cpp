@@ -3,24 +3,10 @@
 #include <algorithm>
 
 #include "common/error.h"
+#include "win/controls.h"
 
 namespace pavlune {
 namespace {
-
-// The input box is built in WM_INITDIALOG, so its template is the frame
-// alone: no menu, the standard class, no title. Templates must be DWORD-aligned.
-struct alignas(4) EmptyDialogTemplate {
-    DLGTEMPLATE Header;
-    WORD Menu;
-    WORD WindowClass;
-    WORD Title;
-};
-
-std::string WindowText(HWND window) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // One question, one line of answer: the prompt above an edit box, OK and Cancel below.
 class InputDialog {
@@ -99,9 +85,7 @@ private:
 
     void Build() {
         SetWindowTextA(handle_, caption_.c_str());
-        // Lines 12 pixels high in MS PGothic, as in the program's other windows.
-        font_ = CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+        font_ = CreateUiFont();
         // A long prompt widens the box rather than being cut off.
         const int clientWidth = std::max(kMinimumClientWidth, PromptWidth() + 2 * kMargin);
         PlaceOnScreen(clientWidth);

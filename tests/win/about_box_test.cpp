@@ -22,6 +22,10 @@ using test::ReadFileBytes;
 using test::ScratchFolder;
 using test::ScriptedDialogs;
 using test::WriteFileBytes;
+using test::FontOf;
+using test::Place;
+using test::PlaceInParent;
+using test::Text;
 
 constexpr const char* kProductTitle = "スクリーンセーバー伝言板";
 constexpr const char* kWebAddress = "https://pavlune.example.jp/";
@@ -76,35 +80,6 @@ TEST(MailLinkTest, StringMissingFromTheTableIsEmpty) {
 }
 
 // ---- The box on the screen -------------------------------------------------
-
-struct Place {
-    int Left, Top, Width, Height;
-    bool operator==(const Place&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Place& place) {
-    return out << place.Left << "," << place.Top << " " << place.Width << "x" << place.Height;
-}
-
-// Where a window sits in its parent's client area.
-Place PlaceInParent(HWND window) {
-    RECT bounds;
-    GetWindowRect(window, &bounds);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
-
-std::string Text(HWND window) {
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-LOGFONTA FontOf(HWND control) {
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font;
-}
 
 SIZE TextExtentIn(HWND control) {
     std::string text = Text(control);

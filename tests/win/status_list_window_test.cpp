@@ -23,6 +23,10 @@ namespace {
 
 using test::PumpMessages;
 using test::ScriptedDialogs;
+using test::FontOf;
+using test::Place;
+using test::PlaceInParent;
+using test::Text;
 
 constexpr const char* kLoopback = "127.0.0.1";
 constexpr const char* kMarker = "marker";
@@ -36,34 +40,6 @@ StatusRow Row(const char* name, const char* whereabouts, const char* setTime, co
 }
 
 // ---- Reading the window ------------------------------------------------------
-
-struct Place {
-    int Left, Top, Width, Height;
-    bool operator==(const Place&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Place& place) {
-    return out << place.Left << "," << place.Top << " " << place.Width << "x" << place.Height;
-}
-
-Place PlaceInParent(HWND window) {
-    RECT bounds;
-    GetWindowRect(window, &bounds);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
-    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
-}
-
-std::string Text(HWND window) {
-    char text[512] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-LOGFONTA FontOf(HWND control) {
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
-    return font;
-}
 
 void ExpectListFont(HWND control) {
     LOGFONTA font = FontOf(control);

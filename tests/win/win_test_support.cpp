@@ -32,6 +32,29 @@ ScratchFolder::~ScratchFolder() {
     RemoveDirectoryA(path_.c_str());
 }
 
+std::ostream& operator<<(std::ostream& out, const Place& place) {
+    return out << place.Left << "," << place.Top << " " << place.Width << "x" << place.Height;
+}
+
+Place PlaceInParent(HWND window) {
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&bounds), 2);
+    return {bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+std::string Text(HWND window) {
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+LOGFONTA FontOf(HWND control) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;

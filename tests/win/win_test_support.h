@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,17 @@ public:
 private:
     std::string path_;
 };
+
+// Where a window sits in its parent's client area.
+struct Place {
+    int Left, Top, Width, Height;
+    bool operator==(const Place&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Place& place);
+Place PlaceInParent(HWND window);
+
+std::string Text(HWND window);  // the window's text
+LOGFONTA FontOf(HWND control);  // the font the control draws with
 
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);  // empty when missing
