@@ -14,12 +14,15 @@
 #include <ostream>
 #include <vector>
 
+#include "raw_socket.h"
 #include "win_test_support.h"
 
 namespace pavlune {
 namespace {
 
 using test::PumpMessages;
+using test::PumpUntil;
+using test::RawSocket;
 using test::ScriptedDialogs;
 
 // Ports of their own, so that a Pavlune running beside the tests is no bother.
@@ -29,18 +32,6 @@ constexpr int kSenderPort = 25965;
 
 constexpr const char* kLoopback = "127.0.0.1";
 constexpr const char* kMarker = "marker";
-
-// Handles messages until done() holds or ten seconds have passed; the
-// deadline only keeps a broken endpoint from hanging the test.
-bool PumpUntil(const std::function<bool()>& done) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > 10000) return false;
-        PumpMessages();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
 
 std::string Bytes(const char* data, size_t size) { return std::string(data, size); }
 
@@ -94,41 +85,6 @@ public:
 
     TUdpEndpoint endpoint;
     std::vector<Delivery> deliveries;
-};
-
-// A plain socket of the test's own, for datagrams the endpoint would never
-// send: empty ones and ones larger than its buffer.
-class RawSocket {
-public:
-    explicit RawSocket(int port) {
-        WSADATA data;
-        EXPECT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-        socket_ = socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = inet_addr(kLoopback);
-        local.sin_port = htons(static_cast<u_short>(port));
-        EXPECT_EQ(bind(socket_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0) << WSAGetLastError();
-    }
-    ~RawSocket() {
-        closesocket(socket_);
-        WSACleanup();
-    }
-    RawSocket(const RawSocket&) = delete;
-    RawSocket& operator=(const RawSocket&) = delete;
-
-    void SendTo(int port, const std::string& bytes) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_addr.s_addr = inet_addr(kLoopback);
-        to.sin_port = htons(static_cast<u_short>(port));
-        int sent = sendto(socket_, bytes.data(), static_cast<int>(bytes.size()), 0, reinterpret_cast<sockaddr*>(&to),
-                          sizeof to);
-        EXPECT_EQ(sent, static_cast<int>(bytes.size())) << WSAGetLastError();
-    }
-
-private:
-    SOCKET socket_;
 };
 
 class UdpEndpointTest : public ::testing::Test {

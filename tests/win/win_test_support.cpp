@@ -96,4 +96,14 @@ bool PumpMessages() {
     return quit;
 }
 
+bool PumpUntil(const std::function<bool()>& done) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 10000) return false;
+        PumpMessages();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
 }  // namespace pavlune::test

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -67,5 +68,10 @@ public:
 // Handles the messages waiting in this thread's queue. Returns true when a
 // WM_QUIT was among them (the loop would have ended there).
 bool PumpMessages();
+
+// Handles messages until done() holds or ten seconds have passed; the
+// deadline only keeps a broken program from hanging the test.
+bool PumpUntil(const std::function<bool()>& done);
+
 
 }  // namespace pavlune::test

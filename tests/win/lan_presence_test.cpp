@@ -1,0 +1,254 @@
+// The main window's presence against Wine's real Winsock. wine-run gives
+// every Windows test a network namespace of its own, so the broadcasts sent
+// here reach this process alone; the test's own datagrams go to 127.0.0.1.
+#include "lan/lan_presence.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "raw_socket.h"
+#include "win_test_support.h"
+
+namespace pavlune {
+namespace {
+
+using test::PumpUntil;
+using test::RawSocket;
+using test::ScriptedDialogs;
+
+constexpr int kPresencePort = 5963;
+constexpr int kMessagePort = 5964;
+constexpr int kTestPort = 25970;
+constexpr const char* kMyName = "山田\\開発部\\2課";
+const std::regex kStamp(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)");
+
+// Waits a moment with the message loop running; for showing that something
+// did not happen.
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
+}
+
+// GCC 12 warns wrongly about "literal" + std::string at -O3, so texts with
+// a number are built by appending.
+std::string Numbered(const char* text, int number) {
+    std::string numbered = text;
+    numbered += std::to_string(number);
+    return numbered;
+}
+
+bool IsStampThen(const std::string& text, const std::string& rest) {
+    return text.size() == 19 + rest.size() && std::regex_match(text.substr(0, 19), kStamp) &&
+           text.substr(19) == rest;
+}
+
+class LanPresenceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        presence_ = std::make_unique<LanPresence>(window_, GetModuleHandleA(nullptr), dialogs_, myName_);
+    }
+    void TearDown() override {
+        presence_.reset();
+        DestroyWindow(window_);
+    }
+
+    const StatusRow* Row(const std::string& name) const {
+        for (const StatusRow& row : presence_->Table().Rows()) {
+            if (row.Name == name) return &row;
+        }
+        return nullptr;
+    }
+    // A marker record from the test's socket: once its row is in, every
+    // datagram sent before it has been handled.
+    bool Settle(RawSocket& socket) {
+        static int marker = 0;
+        const std::string name = Numbered("marker", ++marker);
+        socket.SendTo(kPresencePort, "2002/01/01 00:00:00\\-\\" + name + std::string("\\x", 3));
+        return PumpUntil([&] { return Row(name) != nullptr; });
+    }
+
+    HWND window_ = nullptr;
+    std::string myName_ = kMyName;
+    ScriptedDialogs dialogs_;
+    std::unique_ptr<LanPresence> presence_;
+};
+
+// ---- What an instance hears of itself ----------------------------------------
+
+TEST_F(LanPresenceTest, OwnStateRequestIsAnsweredWithTheBareLogOffReply) {
+    presence_->RequestStates();
+    EXPECT_EQ(presence_->LastSentState(), "") << "emptied after the request went out";
+    ASSERT_TRUE(PumpUntil([&] { return !presence_->LastSentState().empty(); })) << "own request not answered";
+    EXPECT_TRUE(IsStampThen(presence_->LastSentState(), "\\\\LOGOFF")) << presence_->LastSentState();
+    EXPECT_TRUE(presence_->Table().Rows().empty());
+}
+
+TEST_F(LanPresenceTest, OwnStatusRecordAddsOwnRowWithThisPcsAddress) {
+    presence_->BroadcastState(std::string("会議中\\") + kMyName, false);
+    EXPECT_TRUE(IsStampThen(presence_->LastSentState(), std::string("\\会議中\\") + kMyName));
+    ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; }));
+    const StatusRow& row = *Row("山田");
+    EXPECT_EQ(row.Whereabouts, "会議中");
+    EXPECT_EQ(row.SetTime, presence_->LastSentState().substr(0, 19));
+    EXPECT_EQ(row.Category1, "開発部");
+    EXPECT_EQ(row.Category2, "2課");
+    EXPECT_TRUE(std::regex_match(row.PeerAddress, std::regex(R"(\d+\.\d+\.\d+\.\d+)"))) << row.PeerAddress;
+}
+
+// ---- Answers to other instances -----------------------------------------------
+
+TEST_F(LanPresenceTest, StateRequestIsAnsweredWithAReplayThatKeepsItsStamp) {
+    RawSocket other(kTestPort);
+    presence_->BroadcastState(std::string("外出\\") + kMyName, false);
+    const std::string sent = presence_->LastSentState();
+    ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; }));
+    Sleep(1100);  // a new stamp would differ by now
+
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\GETSTATE\\ \\鈴木\\総務部") + '\0');
+    ASSERT_TRUE(Settle(other));
+    EXPECT_EQ(presence_->LastSentState(), sent);
+    PumpFor(300);
+    EXPECT_EQ(Row("山田")->SetTime, sent.substr(0, 19)) << "the replay carries the old stamp";
+    EXPECT_EQ(Row("鈴木"), nullptr) << "a state request adds no row";
+}
+
+TEST_F(LanPresenceTest, AfterRefreshARequestIsAnsweredWithTheBareLogOffReply) {
+    RawSocket other(kTestPort);
+    presence_->BroadcastState(std::string("外出\\") + kMyName, false);
+    ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; }));
+    presence_->RequestStates();
+    ASSERT_TRUE(PumpUntil([&] { return !presence_->LastSentState().empty(); }));
+    EXPECT_TRUE(IsStampThen(presence_->LastSentState(), "\\\\LOGOFF"));
+    EXPECT_EQ(Row("山田"), nullptr) << "the refresh emptied the table";
+}
+
+TEST_F(LanPresenceTest, CommandWordInOtherLetterCaseIsReadAsAStatusRecord) {
+    RawSocket other(kTestPort);
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\getstate\\ \\小文字\\課") + '\0');
+    ASSERT_TRUE(Settle(other));
+    ASSERT_NE(Row("小文字"), nullptr);
+    EXPECT_EQ(Row("小文字")->Whereabouts, " ");
+    EXPECT_EQ(presence_->LastSentState(), "") << "no answer was sent";
+}
+
+// ---- Leaving --------------------------------------------------------------------
+
+TEST_F(LanPresenceTest, LogOffIsNotHeardByItselfAndStopsListening) {
+    RawSocket other(kTestPort);
+    presence_->BroadcastState(std::string("在席\\") + kMyName, false);
+    ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; }));
+
+    presence_->LogOff();
+    EXPECT_TRUE(IsStampThen(presence_->LastSentState(), std::string("\\\\LOGOFF\\ \\") + kMyName));
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\在席\\後から\\x") + '\0');
+    PumpFor(500);
+    EXPECT_NE(Row("山田"), nullptr) << "the instance heard its own log-off";
+    EXPECT_EQ(Row("後から"), nullptr) << "still listening after the log-off";
+
+    const std::string once = presence_->LastSentState();
+    Sleep(1100);
+    presence_->LogOff();
+    EXPECT_EQ(presence_->LastSentState(), once) << "a second log-off was sent";
+}
+
+// ---- Personal messages ------------------------------------------------------------
+
+// Shows boxes the way a real modal box does: the message loop keeps running
+// while a box is open. While the first box is open, whileFirstBoxOpen runs
+// and the loop keeps going for a second.
+class ModalDialogs : public ScriptedDialogs {
+public:
+    int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
+        ++depth_;
+        maxDepth = std::max(maxDepth, depth_);
+        ScriptedDialogs::ShowMessage(owner, text, caption, flags);
+        if (Messages.size() == 1 && whileFirstBoxOpen) {
+            whileFirstBoxOpen();
+            PumpFor(1000);
+        }
+        --depth_;
+        return IDOK;
+    }
+    std::function<void()> whileFirstBoxOpen;
+    int maxDepth = 0;
+
+private:
+    int depth_ = 0;
+};
+
+class LanPresenceMessagesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        presence_ = std::make_unique<LanPresence>(window_, GetModuleHandleA(nullptr), dialogs_, myName_);
+    }
+    void TearDown() override {
+        presence_.reset();
+        DestroyWindow(window_);
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const auto& shown : dialogs_.Messages) texts.push_back(shown.Text);
+        return texts;
+    }
+
+    HWND window_ = nullptr;
+    std::string myName_ = kMyName;
+    ModalDialogs dialogs_;
+    std::unique_ptr<LanPresence> presence_;
+    RawSocket other_{kTestPort};
+};
+
+TEST_F(LanPresenceMessagesTest, MessageIsShownAsItCameUpToItsFirstZeroByte) {
+    other_.SendTo(kMessagePort, "");
+    other_.SendTo(kMessagePort, std::string("山田\n<<2002/01/21 09:12>>\nお先に") + '\0' + "hidden");
+    ASSERT_TRUE(PumpUntil([&] { return !dialogs_.Messages.empty(); }));
+    PumpFor(300);
+    ASSERT_EQ(dialogs_.Messages.size(), 1u) << "an empty datagram opened a box";
+    EXPECT_EQ(dialogs_.Messages[0].Text, "山田\n<<2002/01/21 09:12>>\nお先に");
+    EXPECT_EQ(dialogs_.Messages[0].Caption, "Pavlune");
+    EXPECT_EQ(dialogs_.Messages[0].Flags, static_cast<UINT>(MB_OK));
+}
+
+TEST_F(LanPresenceMessagesTest, BurstShowsOneBoxAtATimeInArrivalOrderAndDropsTheOverflow) {
+    constexpr int kBurst = 100;
+    dialogs_.whileFirstBoxOpen = [&] {
+        for (int i = 1; i < kBurst; ++i) other_.SendTo(kMessagePort, Numbered("m", i));
+    };
+    other_.SendTo(kMessagePort, "m0");
+    ASSERT_TRUE(PumpUntil([&] { return dialogs_.Messages.size() > LanPresence::kMaxWaitingMessages; }));
+    PumpFor(500);
+
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i <= LanPresence::kMaxWaitingMessages; ++i) {
+        expected.push_back(Numbered("m", static_cast<int>(i)));
+    }
+    EXPECT_EQ(Texts(), expected) << "the first box and the ones that waited, in arrival order";
+    EXPECT_EQ(dialogs_.maxDepth, 1) << "boxes were nested";
+
+    // Once the boxes are closed the next message is shown again.
+    other_.SendTo(kMessagePort, "later");
+    ASSERT_TRUE(PumpUntil([&] { return Texts().back() == "later"; }));
+}
+
+TEST_F(LanPresenceMessagesTest, MessagesWaitingAtExitAreNotShown) {
+    dialogs_.whileFirstBoxOpen = [&] {
+        for (int i = 1; i < 5; ++i) other_.SendTo(kMessagePort, Numbered("m", i));
+        PumpFor(500);
+        presence_->LogOff();
+    };
+    other_.SendTo(kMessagePort, "m0");
+    ASSERT_TRUE(PumpUntil([&] { return !dialogs_.Messages.empty(); }));
+    PumpFor(300);
+    EXPECT_EQ(Texts(), std::vector<std::string>{"m0"});
+}
+
+}  // namespace
+}  // namespace pavlune
