@@ -68,19 +68,23 @@ private:
 
 }  // namespace
 
-std::vector<std::string_view> DefinitionLines(std::string_view file) {
-    file = file.substr(0, file.find('\0'));
+std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
     std::size_t start = 0;
-    while (start < file.size()) {
-        std::size_t end = file.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) end = file.size();
-        std::string_view line = file.substr(start, end - start);
-        if (line.substr(0, 2) != "//") lines.push_back(line);
-        if (end == file.size()) break;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        if (end == text.size()) break;
         start = end + 1;
-        if (file[end] == '\r' && start < file.size() && file[start] == '\n') ++start;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
     }
+    return lines;
+}
+
+std::vector<std::string_view> DefinitionLines(std::string_view file) {
+    std::vector<std::string_view> lines = SplitLines(file.substr(0, file.find('\0')));
+    std::erase_if(lines, [](std::string_view line) { return line.substr(0, 2) == "//"; });
     return lines;
 }
 

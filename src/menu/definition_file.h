@@ -33,6 +33,10 @@ enum class DefinitionOutcome {
     Faulty,  // a text ends with a backslash; the earlier lines are in the menu
 };
 
+// The text split into lines at CR LF, a lone CR or a lone LF. A line end at
+// the very end makes no extra empty line; a blank line elsewhere is a line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
 // The file's text split into lines (CR LF, lone CR or lone LF), cut at the
 // first zero byte, comment lines ("//" at the very start) dropped.
 std::vector<std::string_view> DefinitionLines(std::string_view file);

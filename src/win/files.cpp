@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <new>
 
 #include "win/handles.h"
@@ -43,6 +44,20 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     }
     bytes.resize(done);
     return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    if (!file) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD written = 0;
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+        done += written;
+    }
+    return true;
 }
 
 }  // namespace pavlune

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace pavlune {
 
@@ -11,5 +12,9 @@ std::string ModuleFileName();
 
 // The whole file as bytes; nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Replaces the file with bytes, creating it when missing. False when it
+// cannot be created or not all bytes were written.
+bool WriteWholeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace pavlune

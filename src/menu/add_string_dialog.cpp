@@ -1,0 +1,228 @@
+#include "menu/add_string_dialog.h"
+
+#include <optional>
+#include <string_view>
+
+#include "common/error.h"
+#include "menu/add_strings.h"
+#include "win/controls.h"
+#include "win/files.h"
+
+namespace pavlune {
+namespace {
+
+constexpr int kClientWidth = 229;
+constexpr int kClientHeight = 91;
+constexpr int kComboBoxId = 100;
+constexpr int kComboBoxHeight = 20;
+constexpr int kDropDownLines = 8;
+
+RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
+int WindowHeight(HWND window) {
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    return bounds.bottom - bounds.top;
+}
+
+}  // namespace
+
+TPavluneAddStringDialog::TPavluneAddStringDialog(HWND owner, HINSTANCE instance, UserDialogs& dialogs,
+                                                 const std::string& programFolder, const std::string& listFileName,
+                                                 bool saveOption, bool sortOption)
+    : owner_(owner), instance_(instance), dialogs_(dialogs), path_(PhraseListPath(programFolder, listFileName)),
+      saveOption_(saveOption), sortOption_(sortOption), font_(CreateUiFont()) {
+    std::optional<std::string> bytes = ReadWholeFile(path_);
+    if (bytes) {
+        phrases_ = ReadPhraseList(*bytes);
+    } else {
+        MessageBeep(MB_ICONHAND);
+        dialogs_.ShowMessage(owner_, PhraseListNotReadMessage(path_), kApplicationTitle, MB_OK);
+    }
+}
+
+TPavluneAddStringDialog::~TPavluneAddStringDialog() {
+    if (font_) DeleteObject(font_);
+}
+
+bool TPavluneAddStringDialog::ShowModal() {
+    EmptyDialogTemplate frame{};
+    frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    INT_PTR result = DialogBoxIndirectParamA(instance_, &frame.Header, owner_, &TPavluneAddStringDialog::DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
+    if (result == -1) throw Error("追加文の入力ダイアログを表示できません");
+    return result == IDOK;
+}
+
+INT_PTR CALLBACK TPavluneAddStringDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(window, DWLP_USER, lParam);
+        reinterpret_cast<TPavluneAddStringDialog*>(lParam)->handle_ = window;
+    }
+    auto* dialog = reinterpret_cast<TPavluneAddStringDialog*>(GetWindowLongPtrA(window, DWLP_USER));
+    if (!dialog) return FALSE;
+
+    bool handled = false;
+    bool failed = true;
+    WithErrorBox(dialog->dialogs_, window, [&] {
+        handled = dialog->Dispatch(message, wParam);
+        failed = false;
+    });
+    // A dialog that could not be built answers as Cancel does; the user has seen why.
+    if (failed && message == WM_INITDIALOG) EndDialog(window, IDCANCEL);
+    return handled ? TRUE : FALSE;
+}
+
+// Returns whether the message was handled. WM_INITDIALOG answers FALSE
+// because the focus is set already.
+bool TPavluneAddStringDialog::Dispatch(UINT message, WPARAM wParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            FormCreate();
+            return false;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDOK:
+                    OKBtnClick();
+                    Close(IDOK);
+                    return true;
+                case IDCANCEL:  // also Escape and the close box
+                    Close(IDCANCEL);
+                    return true;
+            }
+            return false;
+    }
+    return false;
+}
+
+void TPavluneAddStringDialog::FormCreate() {
+    SetWindowTextA(handle_, kAddStringDialogCaption);
+    PlaceOnScreen();
+
+    CreateControl("STATIC", "追加したい文を入力または選択してください", SS_LEFT | SS_NOPREFIX, -1,
+                  Bounds(6, 8, 217, 12));
+    // The height asked for here includes the dropped-down list; the field
+    // itself is brought to its height below, once it has its font.
+    comboBox_ = CreateControl("COMBOBOX", "",
+                              CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP |
+                                  (sortOption_ ? CBS_SORT : 0),
+                              kComboBoxId, Bounds(6, 32, 216, kComboBoxHeight));
+    // Setting the field's item height resizes the box, so its frame around
+    // the item can be measured first.
+    const int fieldHeight = static_cast<int>(SendMessageA(comboBox_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    SendMessageA(comboBox_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
+    SendMessageA(comboBox_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                 fieldHeight + kComboBoxHeight - WindowHeight(comboBox_));
+    const int lineHeight = static_cast<int>(SendMessageA(comboBox_, CB_GETITEMHEIGHT, 0, 0));
+    SetWindowPos(comboBox_, nullptr, 0, 0, 216, kComboBoxHeight + kDropDownLines * lineHeight + 2,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Any text of any length is accepted: the limit is the largest the system allows.
+    SendMessageA(comboBox_, CB_LIMITTEXT, 0, 0);
+    FillList();
+
+    CreateControl("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, Bounds(37, 60, 75, 25));
+    CreateControl("BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, Bounds(117, 60, 75, 25));
+    SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
+    SetFocus(comboBox_);
+}
+
+// The client area gets its size and the dialog goes to the middle of the screen.
+void TPavluneAddStringDialog::PlaceOnScreen() {
+    RECT frame = Bounds(0, 0, kClientWidth, kClientHeight);
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND TPavluneAddStringDialog::CreateControl(const char* className, const char* text, DWORD style, int id,
+                                            RECT bounds) {
+    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top, bounds.right - bounds.left,
+                                   bounds.bottom - bounds.top, handle_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    if (!control) throw Error("追加文の入力ダイアログを表示できません");
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    return control;
+}
+
+// With sorting on, the list places each phrase in order as it comes.
+void TPavluneAddStringDialog::FillList() {
+    SendMessageA(comboBox_, WM_SETREDRAW, FALSE, 0);
+    bool complete = true;
+    for (const std::string& phrase : phrases_) {
+        if (SendMessageA(comboBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(phrase.c_str())) < 0) complete = false;
+    }
+    SendMessageA(comboBox_, WM_SETREDRAW, TRUE, 0);
+    phrases_.clear();
+    phrases_.shrink_to_fit();
+    // A list that could not take every phrase (the 9x line holds at most
+    // 32767) is never written back: that would cut the file.
+    listComplete_ = complete;
+}
+
+void TPavluneAddStringDialog::Close(int result) {
+    text_ = WindowText(comboBox_);
+    FormClose();
+    EndDialog(handle_, result);
+}
+
+// A new phrase goes first, also in a sorted list: it takes its sorted place
+// the next time the file is read.
+void TPavluneAddStringDialog::OKBtnClick() {
+    const std::string text = WindowText(comboBox_);
+    if (text.empty() || !saveOption_) return;
+    if (SendMessageA(comboBox_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str())) !=
+        CB_ERR) {
+        return;
+    }
+    SendMessageA(comboBox_, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Runs at every close. A failed write is reported and the dialog closes all
+// the same: the user's answer stands, and a list that cannot be written
+// must not keep the user from ever leaving the dialog.
+void TPavluneAddStringDialog::FormClose() {
+    if (!saveOption_ || !listComplete_) return;
+    std::optional<std::vector<std::string>> entries = ListEntries();
+    if (!entries || !WriteWholeFile(path_, WritePhraseList(*entries))) {
+        ShowErrorBox(dialogs_, handle_, PhraseListNotWrittenMessage(path_));
+    }
+}
+
+// Nothing when an entry cannot be read back: writing without it would lose it.
+std::optional<std::vector<std::string>> TPavluneAddStringDialog::ListEntries() const {
+    const LRESULT count = SendMessageA(comboBox_, CB_GETCOUNT, 0, 0);
+    std::vector<std::string> entries;
+    for (LRESULT index = 0; index < count; ++index) {
+        const LRESULT length = SendMessageA(comboBox_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+        if (length < 0) return std::nullopt;
+        std::string entry(static_cast<std::size_t>(length) + 1, '\0');
+        const LRESULT copied = SendMessageA(comboBox_, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                            reinterpret_cast<LPARAM>(entry.data()));
+        if (copied < 0) return std::nullopt;
+        entry.resize(static_cast<std::size_t>(copied));
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+void BuildAddStringsFileMenu(PopupMenuModel& commandMenu, const MessageMenu& menu) {
+    auto systemUpperCase = [](std::string_view name) {
+        std::string upper(name);
+        if (!upper.empty()) CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+        return upper;
+    };
+    auto localeOrder = [](std::string_view a, std::string_view b) {
+        return CompareStringA(LOCALE_USER_DEFAULT, 0, a.data(), static_cast<int>(a.size()), b.data(),
+                              static_cast<int>(b.size())) -
+               CSTR_EQUAL;
+    };
+    FillPhraseListMenu(commandMenu.Item("RMenuOpenAddStringsFile"), PhraseListNames(menu, systemUpperCase, localeOrder),
+                       [](const std::string& caption) {
+                           ShellExecuteA(nullptr, nullptr, caption.c_str(), nullptr, nullptr, SW_SHOW);
+                       });
+}
+
+}  // namespace pavlune
