@@ -20,6 +20,7 @@ struct MenuItem {
     bool Enabled = true;
     bool Visible = true;
     bool IsDefault = false;       // drawn bold
+    std::string Hint;             // hint text; a listed saver keeps its full path here
     std::vector<MenuItem> Items;  // a submenu when not empty
     std::function<void()> OnClick;
 

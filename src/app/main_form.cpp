@@ -2,6 +2,7 @@
 
 #include "about/about_box.h"
 #include "app/settings_file.h"
+#include "menu/add_string_dialog.h"
 #include "common/error.h"
 #include "common/paths.h"
 #include "menu/message_menu_items.h"
@@ -44,6 +45,9 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     tray_ = std::make_unique<TrayIcon>(handle_, WM_TRAY_NOTIFY, trayPicture_);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     LoadCommandImages();
+    launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
+        handle_, VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_,
+        [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT")});
     WireCommands();
     presence_ = std::make_unique<LanPresence>(handle_, context.Instance, context.Dialogs, MyName);
     WithErrorBox(context_.Dialogs, handle_, [this] { FormCreate(); });
@@ -52,6 +56,7 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
 TPavluneMainForm::~TPavluneMainForm() {
     RestoreSaverActive();
     presence_.reset();
+    launcher_.reset();
     messageMenu_.reset();
     if (commandImages_) ImageList_Destroy(commandImages_);
     if (trayPicture_) DestroyIcon(trayPicture_);
@@ -149,7 +154,10 @@ void TPavluneMainForm::FormCreate() {
     bool threeDInstalled = saverText_.Is3DTextSaverInstalled();
     commandMenu_.Item("RMenu3D").Enabled = threeDInstalled;
     if (!threeDInstalled) commandMenu_.SetChecked("RMenuDengon", true);
-    // 18, 19. The saver and phrase-file submenus come with their subsystems.
+    // 18. The installed savers.
+    launcher_->BuildSaverSubmenu();
+    // 19. The phrase files named by the message menu.
+    BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu());
     // 20. The user's name on the LAN.
     MyName = settings.ReadText("MyName", "");
     // 21. Nothing is written at start-up; the settings file needs no closing.
@@ -193,7 +201,7 @@ void TPavluneMainForm::FormDestroy() noexcept {
 void TPavluneMainForm::RestoreSaverActive() noexcept {
     if (saverActiveRestored_) return;
     saverActiveRestored_ = true;
-    WriteScreenSaverActive(SaverActiveAtStart != 0, true);
+    WriteScreenSaverActive(SaverActiveAtStart != 0);
 }
 
 void TPavluneMainForm::LoadCommandImages() {
@@ -225,6 +233,7 @@ void TPavluneMainForm::WireCommands() {
     for (const Command& command : commands) {
         commandMenu_.Item(command.item).OnClick = [this, handler = command.handler] { (this->*handler)(); };
     }
+    launcher_->WireCommands();
     commandMenu_.Item("RMenuScreenSaverDisabled").OnClick = [this] { RMenuScreenSaverDisabledClick(commandMenu_); };
     commandMenu_.Item("RMenuDengon").OnClick = [this] { RMenuDengonClick(commandMenu_); };
     commandMenu_.Item("RMenu3D").OnClick = [this] { RMenu3DClick(commandMenu_); };
@@ -239,8 +248,8 @@ void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
     switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDOWN: {
             SetForegroundWindow(handle_);
-            // The message menu's action arrives with message selection.
-            OpenMenu(MessageMenuItems(messageMenu_->Menu(), [](const MessageEntry&) {}), messageMenu_->Images(), 0, at);
+            auto chosen = [this](const MessageEntry& entry) { MessageItemClick(MessageChoice::From(entry)); };
+            OpenMenu(MessageMenuItems(messageMenu_->Menu(), chosen), messageMenu_->Images(), 0, at);
             break;
         }
         case WM_RBUTTONDOWN: {
@@ -252,8 +261,11 @@ void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
         }
         case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDBLCLK:
-            // Runs the default message, or starts the current saver, once
-            // message selection and the saver launch are in.
+            if (const MessageEntry* entry = messageMenu_->Menu().DefaultMessageItem) {
+                MessageItemClick(MessageChoice::From(*entry));
+            } else {
+                launcher_->StartCurrentSaver();
+            }
             break;
     }
 }
@@ -266,6 +278,37 @@ void TPavluneMainForm::PopupMenuRPopup() {
 void TPavluneMainForm::OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at) {
     std::function<void()> action = TrackMenu(handle_, items, at, {images, extraFlags});
     if (action) action();
+}
+
+void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
+    std::string settingsName = saverText_.GetSaverName(kSaverSettingsName);
+    std::string base = MessageBase(choice.Caption);
+    std::string addition;
+    if (choice.AskAddString) {
+        TPavluneAddStringDialog dialog(handle_, context_.Instance, context_.Dialogs, ExtractFilePath(context_.ExePath),
+                                       choice.AddStringsFile, commandMenu_.IsChecked("RMenuAutoAddStringSave"),
+                                       commandMenu_.IsChecked("RMenuAutoAddStringSort"));
+        if (!dialog.ShowModal()) return;  // Cancel: nothing written, sent or started
+        addition = dialog.Text();
+    }
+    std::string message = ComposeMessage(base, addition);
+
+    // The saver shows the message from its first frame, and the LAN hears
+    // of it before the saver covers the screen.
+    std::string previousText = saverText_.ExchangeSaverText(settingsName, message);
+    std::string previousDemoType;
+    if (commandMenu_.IsChecked("RMenu3D")) previousDemoType = saverText_.ExchangeSaverDemoType(settingsName, "0");
+    std::string fileBaseName = saverText_.GetSaverName(kSaverFileBaseName);
+    presence_->BroadcastState(StatusPayload(message, MyName), false);
+    launcher_->StartSaver(fileBaseName + ".SCR", false);
+
+    if (commandMenu_.IsChecked("RMenuScreenSaverJack")) {
+        launcher_->TakeOver();
+        return;
+    }
+    settingsName = saverText_.GetSaverName(kSaverSettingsName);
+    saverText_.ExchangeSaverText(settingsName, previousText);
+    if (commandMenu_.IsChecked("RMenu3D")) saverText_.ExchangeSaverDemoType(settingsName, previousDemoType);
 }
 
 void TPavluneMainForm::RMenuAboutClick() { TAboutBox(handle_, context_.Instance, context_.Dialogs).ShowModal(); }

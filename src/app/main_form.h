@@ -14,6 +14,8 @@
 #include "app/tray_icon.h"
 #include "lan/lan_presence.h"
 #include "menu/message_menu_loader.h"
+#include "menu/message_selection.h"
+#include "saver/saver_launcher.h"
 #include "saver/saver_text_store.h"
 #include "win/dialogs.h"
 
@@ -52,6 +54,13 @@ public:
     SaverTextStore& SaverText() { return saverText_; }
     LanPresence& Presence() { return *presence_; }
     MessageMenuLoader& MessageMenu() { return *messageMenu_; }
+    SaverLauncher& Launcher() { return *launcher_; }
+
+    // A message chosen in the message menu (or the default one, by a
+    // double-click on the tray icon): asks for a phrase when the entry wants
+    // one, writes the message as the saver's text, tells the LAN, starts
+    // the saver, then takes the saver over or puts its old text back.
+    void MessageItemClick(const MessageChoice& choice);
     const std::string& SettingsPath() const { return settingsPath_; }
 
     // The window procedure of the main window's class.
@@ -94,6 +103,7 @@ private:
     HIMAGELIST commandImages_ = nullptr;    // ImageList1: pictures of the command menu
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<LanPresence> presence_;
+    std::unique_ptr<SaverLauncher> launcher_;
     UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
     bool destroyed_ = false;
     bool saverActiveRestored_ = false;

@@ -10,14 +10,13 @@ bool ReadScreenSaverActive() {
     return active != FALSE;
 }
 
-void WriteScreenSaverActive(bool active, bool broadcast) {
-    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr,
-                          broadcast ? SPIF_SENDWININICHANGE : 0);
+void WriteScreenSaverActive(bool active) {
+    SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, active ? TRUE : FALSE, nullptr, SPIF_SENDWININICHANGE);
 }
 
 void RMenuScreenSaverDisabledClick(PopupMenuModel& menu) {
     menu.InvertChecked("RMenuScreenSaverDisabled");
-    WriteScreenSaverActive(!menu.IsChecked("RMenuScreenSaverDisabled"), false);
+    WriteScreenSaverActive(!menu.IsChecked("RMenuScreenSaverDisabled"));
 }
 
 }  // namespace pavlune

@@ -6,8 +6,9 @@
 namespace pavlune {
 
 bool ReadScreenSaverActive();
-// broadcast: tell other programs (SPIF_SENDWININICHANGE).
-void WriteScreenSaverActive(bool active, bool broadcast);
+// Other programs are told of the change (SPIF_SENDWININICHANGE); the user's
+// profile keeps its own value.
+void WriteScreenSaverActive(bool active);
 
 // Switches the system's screen saver off while the item is checked.
 void RMenuScreenSaverDisabledClick(PopupMenuModel& menu);

@@ -18,6 +18,8 @@ ROOT = Path(__file__).resolve().parents[2]
 LIB = ROOT / "scripts" / "lib"
 DIST = Path(os.environ.get("PAVLUNE_DIST", ROOT / "dist"))
 WINTOOL = os.environ.get("PAVLUNE_WINTOOL", "")
+# The stand-in screen saver (tests/saver): it logs how it was started.
+STANDIN = os.environ.get("PAVLUNE_STANDIN", "")
 PEER = Path(__file__).resolve().parent / "peer.py"
 OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))
 
@@ -33,12 +35,18 @@ def encode(text):
 
 
 class PC:
-    def __init__(self, lan, index):
+    def __init__(self, lan, index, version=None):
         self.lan = lan
         self.index = index
         self.namespace = f"{lan.name}-pc{index}"
         self.prefix = lan.work / f"pc{index}"
-        subprocess.run([str(LIB / "wine-prefix"), str(self.prefix)], check=True)
+        subprocess.run([str(LIB / "wine-prefix"), str(self.prefix), *([version] if version else [])], check=True)
+        self.system_dir = self.prefix / "drive_c" / "windows" / "system32"
+        self.windows_dir = self.prefix / "drive_c" / "windows"
+        self.extra_env = {}  # more environment for the Windows programs of this PC
+        # Like any Windows, the PC has a screen saver installed.
+        if STANDIN:
+            shutil.copy(STANDIN, self.system_dir / "ssmarque.scr")
         self.program_dir = self.prefix / "drive_c" / "Pavlune"
         shutil.copytree(DIST, self.program_dir)
         tools = self.prefix / "drive_c" / "e2e"
@@ -75,6 +83,7 @@ class PC:
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
             "LC_ALL": "ja_JP.UTF-8",
             "DISPLAY": self.display,
+            **self.extra_env,
         }
 
     def _command(self, *args):
@@ -213,10 +222,14 @@ class Listener:
 
 
 class Lan:
-    """with Lan(3) as lan: lan.pcs[0] ..."""
+    """with Lan(3) as lan: lan.pcs[0] ...
 
-    def __init__(self, count=1):
+    versions: the Windows version each PC's prefix reports (win98, winxp,
+    ...), one for all or a list; None keeps Wine's default."""
+
+    def __init__(self, count=1, versions=None):
         self.count = count
+        self.versions = versions if isinstance(versions, list) else [versions] * count
         self.name = f"pvl{os.getpid() % 100000}"
         self.pcs = []
         self.work = None
@@ -226,7 +239,7 @@ class Lan:
             self.work = Path(tempfile.mkdtemp(prefix="pavlune-e2e-", dir=ROOT / "build"))
             subprocess.run([str(LIB / "lan"), "create", self.name, str(self.count)], check=True)
             for index in range(1, self.count + 1):
-                self.pcs.append(PC(self, index))
+                self.pcs.append(PC(self, index, self.versions[index - 1]))
         except BaseException:
             self.__exit__(None, None, None)
             raise

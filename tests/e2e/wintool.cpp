@@ -16,6 +16,11 @@
 //                                    the window TITLE, cells split by TAB
 //   wintool list-point TITLE ROW     prints "X Y", the screen point of a row
 //   wintool ping CLASS MS            exit 0 when that window answers in time
+//   wintool field-point CAPTION      prints "X Y", the screen point of the
+//                                    first edit field of the dialog CAPTION
+//   wintool set-text CAPTION TEXT    puts TEXT into the first edit field of
+//                                    the dialog CAPTION, as typing would
+//                                    (Japanese needs an input method here)
 //   wintool refill-time TITLE N      sends N status records for the name
 //                                    "AAAA" (first in name order) to the
 //                                    presence port on 127.0.0.1 and prints,
@@ -115,6 +120,21 @@ std::string ReadList(HWND list) {
         out += '\n';
     }
     return out;
+}
+
+BOOL CALLBACK KeepFirstEdit(HWND child, LPARAM found) {
+    char name[16] = "";
+    GetClassNameA(child, name, sizeof name);
+    if (lstrcmpiA(name, "Edit") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = child;
+    return FALSE;
+}
+
+// The first edit field among a window's children (a combo box's included).
+HWND FirstEdit(HWND window) {
+    HWND field = nullptr;
+    EnumChildWindows(window, KeepFirstEdit, reinterpret_cast<LPARAM>(&field));
+    return field;
 }
 
 // The screen point a little inside the label of one row.
@@ -261,6 +281,23 @@ int main(int argc, char** argv) {
         HWND list = FindList(argv[2]);
         return list ? RefillTimes(list, std::stoi(argv[3])) : 1;
     }
+    if (command == "field-point" && argc == 3) {
+        HWND box = FindMessageBox(argv[2]);
+        HWND field = box ? FirstEdit(box) : nullptr;
+        if (!field) return 1;
+        RECT bounds;
+        GetWindowRect(field, &bounds);
+        Print(std::to_string((bounds.left + bounds.right) / 2) + " " + std::to_string((bounds.top + bounds.bottom) / 2));
+        return 0;
+    }
+    if (command == "set-text" && argc == 4) {
+        HWND box = FindMessageBox(argv[2]);
+        if (!box) return 1;
+        HWND field = FirstEdit(box);
+        if (!field) return 1;
+        SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
+        return 0;
+    }
     if (command == "ping" && argc == 4) {
         HWND window = FindWindowA(argv[2], nullptr);
         DWORD_PTR result = 0;
@@ -280,6 +317,6 @@ int main(int argc, char** argv) {
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
           " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point | read-list TITLE |"
-          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N\n");
+          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION\n");
     return 2;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "saver/screen_saver_active.h"
+#include "win/files.h"
 #include "win_test_support.h"
 
 namespace pavlune {
@@ -30,9 +31,20 @@ constexpr const char* kMenu = "#在席\r\n会議中\r\n@外出\r\n帰宅\\本日
 
 class MainFormTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { RegisterMainFormClass(GetModuleHandleA(nullptr)); }
+    // A system without any screen saver says so at each start; these tests
+    // run on one that has a saver (this program under a saver's name).
+    static void SetUpTestSuite() {
+        RegisterMainFormClass(GetModuleHandleA(nullptr));
+        CopyFileA(ModuleFileName().c_str(), SaverPath().c_str(), FALSE);
+    }
+    static void TearDownTestSuite() { DeleteFileA(SaverPath().c_str()); }
+    static std::string SaverPath() {
+        char folder[MAX_PATH] = "";
+        GetSystemDirectoryA(folder, MAX_PATH);
+        return std::string(folder) + "\\pvtest.scr";
+    }
 
-    void SetUp() override { WriteScreenSaverActive(true, false); }
+    void SetUp() override { WriteScreenSaverActive(true); }
 
     std::string Path(const char* name) const { return folder_.Path(name); }
 
@@ -151,7 +163,7 @@ TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
 TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nSaverDisabled=0\r\n");
-    WriteScreenSaverActive(false, false);
+    WriteScreenSaverActive(false);
     Start();
     EXPECT_EQ(form_->SaverActiveAtStart, 0);
     EXPECT_TRUE(form_->CommandMenu().IsChecked("RMenuScreenSaverDisabled"));

@@ -1,0 +1,247 @@
+#include "saver/saver_launcher.h"
+
+#include <shellapi.h>
+
+#include <utility>
+#include <vector>
+
+#include "common/error.h"
+#include "saver/saver_files.h"
+#include "saver/screen_saver_active.h"
+#include "win/handles.h"
+
+namespace pavlune {
+
+namespace {
+
+constexpr const char* kSystemIni = "SYSTEM.INI";
+constexpr const char* kBootSection = "boot";
+constexpr const char* kCurrentSaverKey = "SCRNSAVE.EXE";
+constexpr DWORD kProfileBufferSize = 2048;
+constexpr DWORD kSaverProcessFlags = CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS;
+constexpr UINT kIdleTimeoutSeconds = 1;
+constexpr DWORD kIdleStartMilliseconds = 3000;
+constexpr int kDisplayNameBufferSize = 199;
+constexpr UINT kDisplayNameResource = 1;
+constexpr UINT kOldDisplayNameResource = 100;
+constexpr int kCurrentSaverImage = 0;
+
+std::string SystemDirectory() {
+    char directory[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryA(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory) return {};
+    return directory;
+}
+
+std::string ReadCurrentSaver(const std::string& defaultPath) {
+    std::string path(kProfileBufferSize, '\0');
+    DWORD length = GetPrivateProfileStringA(kBootSection, kCurrentSaverKey, defaultPath.c_str(), path.data(),
+                                            kProfileBufferSize, kSystemIni);
+    path.resize(length);
+    return path;
+}
+
+// Held down now: the high bit. The low bit only says the button went down
+// at some time since the last question, which is always so right after the
+// right click that opened the command menu.
+bool RightButtonDown() { return (GetAsyncKeyState(VK_RBUTTON) & 0x8000) != 0; }
+
+// The saver's own configuration dialog. Errors of the shell are not the
+// user's business here: nothing is reported.
+void OpenConfiguration(const std::string& path) {
+    ShellExecuteA(nullptr, "config", path.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+// Display names in the order the user's language sorts them, letter case
+// aside.
+int CompareDisplayNames(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) - CSTR_EQUAL;
+}
+
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+}  // namespace
+
+SaverLauncher::SaverLauncher(Context context) : context_(std::move(context)) {}
+
+void SaverLauncher::StartSaver(const std::string& path, bool direct) {
+    bool wasActive = ReadScreenSaverActive();
+    if (!Line().Nt || direct) StartAsProcess(path, wasActive);
+    else StartByIdleTimeout(wasActive);
+}
+
+void SaverLauncher::StartAsProcess(const std::string& path, bool wasActive) {
+    std::string commandText = SaverCommandLine(path);
+    std::vector<char> commandLine(commandText.begin(), commandText.end());
+    commandLine.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoA(&startup);
+
+    // The system must not start a saver of its own over this one.
+    if (wasActive) WriteScreenSaverActive(false);
+    PROCESS_INFORMATION process{};
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, kSaverProcessFlags, nullptr, nullptr,
+                       &startup, &process)) {
+        UniqueHandle thread(process.hThread);
+        UniqueHandle saver(process.hProcess);
+        WaitForSingleObject(saver.get(), INFINITE);
+    }
+    if (wasActive) WriteScreenSaverActive(true);
+    // The user is back: the next message is news even if it is the same.
+    if (context_.ClearLastSentState) context_.ClearLastSentState();
+}
+
+void SaverLauncher::StartByIdleTimeout(bool wasActive) {
+    // From the first message on, the message saver is the current saver and
+    // keeps its text.
+    context_.CommandMenu.SetChecked("RMenuScreenSaverJack", true);
+    // A time-out that cannot be read could not be put back: it is left alone.
+    UINT oldTimeout = 0;
+    bool timeoutRead = SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &oldTimeout, 0) != FALSE;
+    if (timeoutRead) SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, kIdleTimeoutSeconds, nullptr, SPIF_SENDWININICHANGE);
+    WriteScreenSaverActive(true);
+    PostMessageA(nullptr, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
+    // The system's idle time-out starts the current saver meanwhile.
+    Sleep(kIdleStartMilliseconds);
+    if (timeoutRead) SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, oldTimeout, nullptr, SPIF_SENDWININICHANGE);
+    WriteScreenSaverActive(wasActive);
+}
+
+void SaverLauncher::StartCurrentSaver() { StartSaver(ReadCurrentSaver(MessageSaverFileName()), true); }
+
+void SaverLauncher::RMenuStartScreenSaverClick() {
+    if (RightButtonDown()) {
+        SetForegroundWindow(context_.MainWindow);
+        RScreenSaverConfigClick();
+        return;
+    }
+    StartCurrentSaver();
+}
+
+void SaverLauncher::SaverItemClick(const std::string& path) {
+    if (RightButtonDown()) {
+        SetForegroundWindow(context_.MainWindow);
+        OpenConfiguration(path);
+        return;
+    }
+    StartSaver(path, true);
+}
+
+void SaverLauncher::RScreenSaverConfigClick() {
+    std::string current = ReadCurrentSaver("");
+    if (current.empty()) {
+        context_.Dialogs.ShowMessage(context_.MainWindow, "スクリーンセーバーは設定されていません。", kApplicationTitle,
+                                     MB_OK);
+        return;
+    }
+    SetForegroundWindow(context_.MainWindow);
+    OpenConfiguration(current);
+}
+
+void SaverLauncher::RMenuMarqueeSaverConfigClick() { OpenConfiguration(MessageSaverFileName()); }
+
+void SaverLauncher::RMenuOpenStringTableClick() {
+    ShellExecuteA(nullptr, nullptr, context_.DefinitionFilePath.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void SaverLauncher::BuildSaverSubmenu() {
+    MenuItem& start = context_.CommandMenu.Item("RMenuStartScreenSaver");
+    std::string directory = SystemDirectory();
+    std::string folder = WithTrailingBackslash(directory);
+    WIN32_FIND_DATAA found{};
+    FindHandle search(directory.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "*.scr").c_str(), &found));
+    if (search.get() == INVALID_HANDLE_VALUE) {
+        context_.Dialogs.ShowMessage(context_.MainWindow, "スクリーンセーバーが見つかりません", kApplicationTitle, MB_OK);
+        start.Enabled = false;
+        return;
+    }
+
+    std::vector<SaverListEntry> savers;
+    do {
+        // A folder named like a saver cannot be started.
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        std::string path = folder + found.cFileName;
+        InsertSaverSorted(savers, {GetSaverDisplayName(path), path}, CompareDisplayNames);
+    } while (FindNextFileA(search.get(), &found));
+
+    start.Items.clear();
+    MenuItem current;
+    current.Name = kCurrentSaverItem;
+    current.Caption = "現在設定中のセーバー";
+    current.IsDefault = true;
+    current.ImageIndex = kCurrentSaverImage;
+    current.Enabled = ReadScreenSaverActive();
+    current.OnClick = [this] { RMenuStartScreenSaverClick(); };
+    start.Items.push_back(std::move(current));
+    MenuItem separator;
+    separator.Caption = "-";
+    start.Items.push_back(std::move(separator));
+
+    for (SaverListEntry& saver : savers) {
+        MenuItem item;
+        item.Caption = std::move(saver.DisplayName);
+        item.Hint = saver.Path;
+        item.ImageIndex = AddSaverIcon(saver.Path);
+        item.OnClick = [this, path = std::move(saver.Path)] { SaverItemClick(path); };
+        start.Items.push_back(std::move(item));
+    }
+}
+
+void SaverLauncher::TakeOver() {
+    WriteScreenSaverActive(true);
+    std::string path = WithTrailingBackslash(SystemDirectory()) + MessageSaverFileName();
+    if (!WritePrivateProfileStringA(kBootSection, kCurrentSaverKey, path.c_str(), kSystemIni)) {
+        throw Error(std::string(kSystemIni) + " に書き込めません");
+    }
+}
+
+std::string SaverLauncher::GetSaverDisplayName(const std::string& path) const {
+    if (!Line().Nt) return SaverFileTitle(path);
+    // Only the resources are wanted: loaded as data, the file runs no code
+    // and pulls in no libraries of its own.
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return {};
+    char name[kDisplayNameBufferSize] = {};
+    int length = LoadStringA(module, kDisplayNameResource, name, sizeof name);
+    if (length <= 0) length = LoadStringA(module, kOldDisplayNameResource, name, sizeof name);
+    FreeLibrary(module);
+    return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
+}
+
+int SaverLauncher::AddSaverIcon(const std::string& path) {
+    SHFILEINFOA info{};
+    if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_DISPLAYNAME)) return -1;
+    UniqueIcon icon(info.hIcon);
+    if (!icon.get() || !context_.CommandImages) return -1;
+    if (ImageList_ReplaceIcon(context_.CommandImages, -1, icon.get()) < 0) return -1;
+    return ImageList_GetImageCount(context_.CommandImages) - 1;
+}
+
+void SaverLauncher::WireCommands() {
+    context_.CommandMenu.Item("RScreenSaverConfig").OnClick = [this] { RScreenSaverConfigClick(); };
+    context_.CommandMenu.Item("RMenuMarqueeSaverConfig").OnClick = [this] { RMenuMarqueeSaverConfigClick(); };
+    context_.CommandMenu.Item("RMenuOpenStringTable").OnClick = [this] { RMenuOpenStringTableClick(); };
+}
+
+WindowsLine SaverLauncher::Line() const {
+    return MakeWindowsLine(context_.VersionInfo.dwPlatformId, context_.VersionInfo.dwMinorVersion);
+}
+
+std::string SaverLauncher::MessageSaverFileName() const {
+    return context_.SaverText.GetSaverName(kSaverFileBaseName) + ".SCR";
+}
+
+}  // namespace pavlune

@@ -1,0 +1,200 @@
+"""The main road, as a person takes it: a message chosen in the tray's
+message menu becomes the saver's text, goes out to the LAN and starts the
+saver. PC A runs Pavlune on a Windows 98 or XP prefix with the stand-in
+saver installed, PC B runs Pavlune with its status list open, PC C is a
+scripted peer that listens on the presence port."""
+import re
+import shutil
+import subprocess
+import time
+import unittest
+
+from pavlune_lan import Lan, STANDIN, encode, wait_until
+
+MY_NAME = "山田\\開発部\\2課"
+MENU = "#会議中\r\n@外出\r\n帰宅\r\n"
+STAMP = r"\d{4}/\d\d/\d\d \d\d:\d\d:\d\d"
+
+
+def exited(process, seconds=30):
+    try:
+        return process.wait(timeout=seconds)
+    except subprocess.TimeoutExpired:
+        return None
+
+
+class Road:
+    """What both roads share; the subclasses set the Windows version."""
+    VERSION = None
+    SAVERS = ()
+
+    def setUp(self):
+        self.lan = Lan(3, versions=[self.VERSION, None, None]).__enter__()
+        self.addCleanup(self.lan.__exit__, None, None, None)
+        self.a, self.b, self.peer = self.lan.pcs
+        for name in self.SAVERS:
+            shutil.copy(STANDIN, self.a.system_dir / name)
+        self.log = self.a.system_dir / "standin.log"
+        self.a.write("Pavlune.TXT", MENU)
+        self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\n")
+        self.b.write("Pavlune.INI", "[Pavlune Settings]\r\nMyName=鈴木\\総務部\r\n")
+
+    def start(self, pc):
+        process = pc.start()
+        self.assertTrue(pc.wait_main_window(), "Pavlune did not start")
+        self.assertIsNotNone(pc.tray_point(), "no tray icon")
+        return process
+
+    def saver_lines(self):
+        if not self.log.exists():
+            return []
+        return [line.split("\t") for line in self.log.read_bytes().decode("cp932").splitlines()]
+
+    def wait_saver(self, event, count, seconds=30):
+        """The count-th log line of that event (start or end) of the stand-in."""
+        def seen():
+            return len([line for line in self.saver_lines() if line[0] == event]) >= count
+        self.assertTrue(wait_until(seen, seconds, step=0.2), f"the saver did not {event}")
+        return [line for line in self.saver_lines() if line[0] == event][count - 1]
+
+    def choose(self, downs, screenshot=None):
+        """Opens the message menu with the left button and picks the entry
+        that many places down."""
+        self.assertTrue(self.a.press_on_tray(1), "no message menu")
+        if screenshot:
+            self.a.screenshot(screenshot)
+        self.a.keys(*["Down"] * downs, "Return")
+
+    def phrase_dialog(self):
+        """Waits for the phrase dialog and clicks into its field, as a person
+        would before typing."""
+        self.assertIsNotNone(self.a.wait_box("追加文の入力"), "no phrase dialog")
+        x, y = (int(v) for v in self.a.wintool("field-point", "追加文の入力")[1].split())
+        self.a.xdotool("mousemove", str(x), str(y), "click", "1")
+
+    def expect_record(self, heard, whereabouts):
+        self.assertEqual(len(heard), 1, heard)
+        host, _, data = heard[0]
+        self.assertEqual(host, self.a.address)
+        self.assertRegex(data[:19].decode(), f"^{STAMP}$")
+        self.assertEqual(data[19:], encode(f"\\{whereabouts}\\{MY_NAME}") + b"\0")
+        return data[:19].decode()
+
+
+class Windows98Road(Road, unittest.TestCase):
+    VERSION = "win98"
+    SAVERS = ("伝言板.SCR", "3D テキスト (OpenGL).SCR")
+
+    def setUp(self):
+        super().setUp()
+        (self.a.windows_dir / "control.ini").write_bytes(encode("[Screen Saver.伝言板]\r\nText=前の文\r\n"))
+        self.a.extra_env["PAVLUNE_STANDIN_MS"] = "3000"
+
+    def control_ini_text(self):
+        text = (self.a.windows_dir / "control.ini").read_bytes().decode("cp932")
+        match = re.search(r"\[Screen Saver\.伝言板\]\r\nText=([^\r\n]*)", text)
+        return match.group(1) if match else None
+
+    def test_choosing_a_message_sets_the_saver_text_tells_the_lan_and_starts_the_saver(self):
+        self.start(self.b)
+        self.assertTrue(self.b.open_status_list(), "no status list at B")
+        a = self.start(self.a)
+
+        listener = self.peer.peer_listen(5963, 20, count=1)
+        self.choose(1, screenshot="road-message-menu")
+        start = self.wait_saver("start", 1)
+        self.assertEqual(start[3], "[/S]", "the saver got other arguments")
+        self.assertEqual(start[5], "会議中", "the saver did not see the message")
+        self.assertEqual(start[6], "0", "the saver flag was not off while the saver ran")
+        stamp = self.expect_record(listener.collect(), "会議中")
+        self.assertTrue(wait_until(lambda: self.b.status_rows() == [f"山田\t会議中\t{stamp}\t開発部\t2課"], 20),
+                        self.b.status_rows())
+        self.b.screenshot("road-status-at-b")
+
+        # Without take-over the old text is back once the saver has ended.
+        self.wait_saver("end", 1)
+        self.assertTrue(wait_until(lambda: self.control_ini_text() == "前の文", 10), self.control_ini_text())
+
+        # 外出 asks for a phrase.
+        self.a.write("Pavlune.2.txt", "10時戻り\r\n")
+        listener = self.peer.peer_listen(5963, 30, count=1)
+        self.choose(2)
+        self.phrase_dialog()
+        self.assertEqual(self.a.wintool("set-text", "追加文の入力", "15時戻り")[0], 0)
+        self.a.screenshot("road-phrase-dialog")
+        self.a.keys("Return")
+        start = self.wait_saver("start", 2)
+        self.assertEqual(start[5], "外出(15時戻り)")
+        self.expect_record(listener.collect(), "外出(15時戻り)")
+        self.assertEqual(self.a.read("Pavlune.2.txt"), "15時戻り\r\n10時戻り\r\n")
+
+        # Cancel: nothing written, sent or started.
+        self.wait_saver("end", 2)
+        listener = self.peer.peer_listen(5963, 5)
+        self.choose(2)
+        self.phrase_dialog()
+        self.a.keys("Escape")
+        self.assertEqual(listener.collect(), [], "Cancel sent a record")
+        self.assertEqual(len(self.saver_lines()), 4, "Cancel started the saver")
+        self.assertEqual(self.control_ini_text(), "前の文")
+
+        # A missing phrase file beeps, says so, and is created at the close.
+        self.a.file("Pavlune.2.txt").unlink()
+        self.choose(2)
+        self.assertEqual(self.a.wait_box(), "C:\\Pavlune\\Pavlune.2.txtを開けません")
+        self.assertTrue(self.a.press_ok())
+        self.phrase_dialog()
+        self.a.keys("Escape")
+        self.assertTrue(wait_until(lambda: self.a.file("Pavlune.2.txt").exists(), 10))
+        self.assertEqual(self.a.file("Pavlune.2.txt").read_bytes(), b"")
+
+        self.a.taskkill()
+        self.assertEqual(exited(a), 0)
+
+
+class WindowsXpRoad(Road, unittest.TestCase):
+    VERSION = "winxp"
+    SAVERS = ("ssmarque.scr", "sstext3d.scr")
+
+    def setUp(self):
+        super().setUp()
+        code, _ = self.a.wine("reg", "add", "HKCU\\Control Panel\\Screen Saver.Marquee", "/v", "Text", "/d",
+                              "前の文", "/f")
+        self.assertEqual(code, 0)
+
+    def registry_text(self):
+        code, out = self.a.wine("reg", "query", "HKCU\\Control Panel\\Screen Saver.Marquee", "/v", "Text")
+        match = re.search(r"Text\s+REG_SZ\s+([^\r\n]*)", out.decode("cp932", "replace"))
+        return match.group(1) if match else None
+
+    def system_ini_saver(self):
+        path = self.a.windows_dir / "system.ini"
+        text = path.read_bytes().decode("cp932") if path.exists() else ""
+        match = re.search(r"\[boot\][^\[]*?SCRNSAVE\.EXE=([^\r\n]*)", text, re.IGNORECASE)
+        return match.group(1) if match else None
+
+    def test_choosing_a_message_takes_the_saver_over(self):
+        a = self.start(self.a)
+        listener = self.peer.peer_listen(5963, 20, count=1)
+        self.choose(1)
+        self.expect_record(listener.collect(), "会議中")
+        # Wine starts no saver from the idle time-out: the settings tell.
+        self.assertTrue(wait_until(lambda: self.system_ini_saver() is not None, 15), "SYSTEM.INI not written")
+        self.assertEqual(self.system_ini_saver().lower(), "c:\\windows\\system32\\ssmarque.scr")
+        self.assertEqual(self.registry_text(), "会議中", "the message did not stay in the saver's settings")
+
+        # The listed saver and the current one start by the process method.
+        self.assertTrue(self.a.press_on_tray(3))
+        self.a.keys("Down", "Right", "Return")  # スクリーンセーバースタート > 現在設定中のセーバー
+        start = self.wait_saver("start", 1)
+        self.assertEqual(start[3], "[/S]")
+        self.assertTrue(start[1].lower().endswith("ssmarque.scr"), start[1])
+        self.wait_saver("end", 1)
+
+        self.a.taskkill()
+        self.assertEqual(exited(a), 0)
+        self.assertIn("ScreenSaveJack=1", self.a.read("Pavlune.INI"), "take-over was not checked")
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

@@ -1,0 +1,109 @@
+// Saver files: the command line that starts one, the name a saver goes by
+// on the 9x line, and the sorted list of savers with one entry per name.
+#include "saver/saver_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
+#include <vector>
+
+namespace pavlune {
+namespace {
+
+TEST(SaverCommandLine, SwitchSAfterThePathQuotedWhenItHoldsBlanks) {
+    struct Case {
+        const char* path;
+        const char* commandLine;
+    };
+    const Case cases[] = {
+        {"ssmarque.SCR", "ssmarque.SCR /S"},
+        {"C:\\WINDOWS\\System32\\sstext3d.scr", "C:\\WINDOWS\\System32\\sstext3d.scr /S"},
+        {"伝言板.SCR", "伝言板.SCR /S"},
+        {"3D テキスト (OpenGL).SCR", "\"3D テキスト (OpenGL).SCR\" /S"},
+        {"C:\\WINDOWS\\SYSTEM\\3D ﾃｷｽﾄ (OpenGL).SCR", "\"C:\\WINDOWS\\SYSTEM\\3D ﾃｷｽﾄ (OpenGL).SCR\" /S"},
+        {"C:\\Program Files\\a.scr", "\"C:\\Program Files\\a.scr\" /S"},
+        {"C:\\tab\there.scr", "\"C:\\tab\there.scr\" /S"},
+        {"\"C:\\Program Files\\a.scr\"", "\"C:\\Program Files\\a.scr\" /S"},  // quoted already
+        // The ideographic space (0x81 0x40) is no blank for the command line.
+        {"C:\\伝言　板.scr", "C:\\伝言　板.scr /S"},
+        {"", " /S"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SaverCommandLine(c.path), c.commandLine) << c.path;
+}
+
+TEST(SaverFileTitle, NameWithoutFolderAndExtension) {
+    struct Case {
+        const char* path;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"C:\\WINDOWS\\SYSTEM\\伝言板.SCR", "伝言板"},
+        {"C:\\WINDOWS\\SYSTEM\\3D テキスト (OpenGL).SCR", "3D テキスト (OpenGL)"},
+        {"C:\\WINDOWS\\SYSTEM\\3D ﾃｷｽﾄ (OpenGL).SCR", "3D ﾃｷｽﾄ (OpenGL)"},
+        {"C:\\WINDOWS\\SYSTEM\\a.b.scr", "a.b"},
+        {"C:\\v1.2\\noext", "noext"},
+        {"C:\\表\\ソ.scr", "ソ"},  // the 0x5C in 表 and ソ ends no folder
+        {"ssmarque.scr", "ssmarque"},
+        {"C:\\WINDOWS\\", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SaverFileTitle(c.path), c.title) << c.path;
+}
+
+TEST(WithTrailingBackslash, AddedOnlyWhenMissing) {
+    EXPECT_EQ(WithTrailingBackslash("C:\\WINDOWS\\SYSTEM"), "C:\\WINDOWS\\SYSTEM\\");
+    EXPECT_EQ(WithTrailingBackslash("C:\\"), "C:\\");
+    EXPECT_EQ(WithTrailingBackslash("C:\\表"), "C:\\表\\") << "表 ends in 0x5C but is no backslash";
+    EXPECT_EQ(WithTrailingBackslash(""), "\\");
+}
+
+// Letter case does not count, as with the user's locale on Windows.
+int CompareIgnoringCase(const std::string& a, const std::string& b) {
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        int x = std::tolower(static_cast<unsigned char>(a[i]));
+        int y = std::tolower(static_cast<unsigned char>(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+std::vector<std::string> Names(const std::vector<SaverListEntry>& list) {
+    std::vector<std::string> names;
+    for (const SaverListEntry& entry : list) names.push_back(entry.DisplayName);
+    return names;
+}
+
+TEST(InsertSaverSorted, KeepsTheListSortedByTheGivenComparison) {
+    std::vector<SaverListEntry> list;
+    for (const char* name : {"Mystify", "beziers", "Starfield", "", "3D Pipes", "marquee"}) {
+        EXPECT_TRUE(InsertSaverSorted(list, {name, std::string(name) + ".scr"}, CompareIgnoringCase)) << name;
+    }
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"", "3D Pipes", "beziers", "marquee", "Mystify", "Starfield"}));
+    for (const SaverListEntry& entry : list) EXPECT_EQ(entry.Path, entry.DisplayName + ".scr");
+}
+
+TEST(InsertSaverSorted, FirstSaverOfANameStays) {
+    std::vector<SaverListEntry> list;
+    EXPECT_TRUE(InsertSaverSorted(list, {"Marquee", "first.scr"}, CompareIgnoringCase));
+    EXPECT_TRUE(InsertSaverSorted(list, {"Beziers", "b.scr"}, CompareIgnoringCase));
+    EXPECT_FALSE(InsertSaverSorted(list, {"MARQUEE", "second.scr"}, CompareIgnoringCase));
+    EXPECT_FALSE(InsertSaverSorted(list, {"Marquee", "third.scr"}, CompareIgnoringCase));
+    EXPECT_TRUE(InsertSaverSorted(list, {"", "none1.scr"}, CompareIgnoringCase));
+    EXPECT_FALSE(InsertSaverSorted(list, {"", "none2.scr"}, CompareIgnoringCase)) << "empty names are equal too";
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].Path, "none1.scr");
+    EXPECT_EQ(list[1].Path, "b.scr");
+    EXPECT_EQ(list[2].Path, "first.scr");
+    EXPECT_EQ(list[2].DisplayName, "Marquee");
+}
+
+TEST(InsertSaverSorted, ComparisonDecidesWhatIsEqual) {
+    auto ordinal = [](const std::string& a, const std::string& b) { return a.compare(b); };
+    std::vector<SaverListEntry> list;
+    EXPECT_TRUE(InsertSaverSorted(list, {"marquee", "a.scr"}, ordinal));
+    EXPECT_TRUE(InsertSaverSorted(list, {"Marquee", "b.scr"}, ordinal));
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Marquee", "marquee"}));
+}
+
+}  // namespace
+}  // namespace pavlune
