@@ -9,7 +9,7 @@ import subprocess
 import time
 import unittest
 
-from pavlune_lan import Lan, STANDIN, encode, wait_until
+from pavlune_lan import Lan, MAIN_WINDOW_CLASS, STANDIN, encode, wait_until
 
 MY_NAME = "山田\\開発部\\2課"
 MENU = "#会議中\r\n@外出\r\n帰宅\r\n"
@@ -148,6 +148,101 @@ class Windows98Road(Road, unittest.TestCase):
         self.assertTrue(wait_until(lambda: self.a.file("Pavlune.2.txt").exists(), 10))
         self.assertEqual(self.a.file("Pavlune.2.txt").read_bytes(), b"")
 
+        self.a.taskkill()
+        self.assertEqual(exited(a), 0)
+
+
+CHOICES_MENU = (
+    "// 伝言の一覧\r\n"
+    "#会議中\r\n"
+    "@外出\r\n"
+    "@\r\n"
+    "\r\n"
+    "表示中\\ソフト開発\r\n"
+    "@表示中\\表計算\r\n"
+    "@行き先.txt@出張\r\n"
+    "-\r\n"
+    "帰宅\\本日は帰宅しました\r\n"
+)
+
+# keys in the message menu, the phrase typed (None: no dialog), the message
+CHOICES = [
+    (["Down"], None, "会議中"),
+    (["Down"] * 2, "", "外出"),                               # OK on an empty field: no brackets
+    (["Down"] * 3, "直帰します", "直帰します"),                 # the "@" line: the phrase is the message
+    (["Down"] * 3, "", ""),                                   # ... and may be empty
+    (["Down"] * 4, None, ""),                                 # the blank line: empty message, no dialog
+    (["Down"] * 5 + ["Right"], None, "ソフト開発"),            # a group whose name holds 表 (0x5C)
+    (["Down"] * 5 + ["Right", "Down"], "表\\ソ", "表計算(表\\ソ)"),  # a typed backslash stays
+    (["Down"] * 6, "大阪", "出張(大阪)"),                      # a phrase file of its own
+    (["Up", "Right"], None, "本日は帰宅しました"),
+]
+
+
+class MessageChoices(Road, unittest.TestCase):
+    """Many choices of one definition file, each compared with the saver's
+    text, the datagram and the phrase files."""
+    VERSION = "win98"
+    SAVERS = ("伝言板.SCR", "3D テキスト (OpenGL).SCR")
+
+    def setUp(self):
+        super().setUp()
+        self.a.write("Pavlune.TXT", CHOICES_MENU)
+        self.a.write("行き先.txt", "名古屋\r\n")
+        self.a.extra_env["PAVLUNE_STANDIN_MS"] = "1000"
+
+    def test_many_choices_give_the_expected_message_everywhere(self):
+        a = self.start(self.a)
+        for number, (keys, phrase, message) in enumerate(CHOICES, start=1):
+            with self.subTest(message=message, keys=keys):
+                listener = self.peer.peer_listen(5963, 20, count=1)
+                self.assertTrue(self.a.press_on_tray(1), "no message menu")
+                self.a.keys(*keys, "Return")
+                if phrase is not None:
+                    self.phrase_dialog()
+                    self.assertEqual(self.a.wintool("set-text", "追加文の入力", phrase)[0], 0)
+                    self.a.keys("Return")
+                start = self.wait_saver("start", number)
+                self.assertEqual(start[5], message, "the saver's text")
+                self.expect_record(listener.collect(), message)
+                self.wait_saver("end", number)
+        self.assertEqual(self.a.read("行き先.txt"), "大阪\r\n名古屋\r\n")
+        self.assertEqual(self.a.read("Pavlune.2.txt").splitlines()[:2], ["表\\ソ", "直帰します"])
+
+        # A double-click on the tray icon repeats the default entry. Under
+        # Wine the menu that opens on the first press takes the second one,
+        # so the shell's notice of the double-click is sent directly.
+        listener = self.peer.peer_listen(5963, 20, count=1)
+        self.assertEqual(self.a.wintool("tray-notify", MAIN_WINDOW_CLASS, "0x0203")[0], 0)
+        start = self.wait_saver("start", len(CHOICES) + 1)
+        self.assertEqual(start[5], "会議中")
+        self.expect_record(listener.collect(), "会議中")
+        self.a.screenshot("road-saver")
+        self.wait_saver("end", len(CHOICES) + 1)
+
+        self.a.taskkill()
+        self.assertEqual(exited(a), 0)
+
+    def test_three_d_text_keeps_16_bytes_while_the_lan_hears_it_all(self):
+        (self.a.windows_dir / "control.ini").write_bytes(
+            encode("[Screen Saver.3DText]\r\nText=前の文\r\nDemoType=2\r\n"))
+        self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\nKIND=0\r\n")
+        self.a.write("Pavlune.2.txt", "")
+        a = self.start(self.a)
+        listener = self.peer.peer_listen(5963, 20, count=1)
+        self.choose(2)
+        self.phrase_dialog()
+        self.assertEqual(self.a.wintool("set-text", "追加文の入力", "15時戻り予定です")[0], 0)
+        self.a.keys("Return")
+        start = self.wait_saver("start", 1)
+        self.assertTrue(start[1].endswith("3D テキスト (OpenGL).SCR"), start[1])
+        self.assertEqual(start[5], "外出(15時戻り予")  # 16 bytes would split 定
+        self.expect_record(listener.collect(), "外出(15時戻り予定です)")
+        self.wait_saver("end", 1)
+        ini = (self.a.windows_dir / "control.ini").read_bytes().decode("cp932")
+        self.assertTrue(wait_until(lambda: "Text=前の文" in (self.a.windows_dir / "control.ini").read_bytes()
+                                   .decode("cp932"), 10), ini)
+        self.assertIn("DemoType=2", (self.a.windows_dir / "control.ini").read_bytes().decode("cp932"))
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
 

@@ -16,6 +16,9 @@
 //                                    the window TITLE, cells split by TAB
 //   wintool list-point TITLE ROW     prints "X Y", the screen point of a row
 //   wintool ping CLASS MS            exit 0 when that window answers in time
+//   wintool tray-notify CLASS MSG    posts the tray icon's callback (33673,
+//                                    icon 1999) with mouse message MSG to the
+//                                    window of CLASS, as the shell does
 //   wintool field-point CAPTION      prints "X Y", the screen point of the
 //                                    first edit field of the dialog CAPTION
 //   wintool set-text CAPTION TEXT    puts TEXT into the first edit field of
@@ -281,6 +284,11 @@ int main(int argc, char** argv) {
         HWND list = FindList(argv[2]);
         return list ? RefillTimes(list, std::stoi(argv[3])) : 1;
     }
+    if (command == "tray-notify" && argc == 4) {
+        HWND window = FindWindowA(argv[2], nullptr);
+        if (!window) return 1;
+        return PostMessageA(window, WM_APP + 905, 1999, std::stoi(argv[3], nullptr, 0)) ? 0 : 1;
+    }
     if (command == "field-point" && argc == 3) {
         HWND box = FindMessageBox(argv[2]);
         HWND field = box ? FirstEdit(box) : nullptr;
@@ -317,6 +325,6 @@ int main(int argc, char** argv) {
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
           " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point | read-list TITLE |"
-          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION\n");
+          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG\n");
     return 2;
 }

@@ -146,8 +146,33 @@ UINT RunMilliseconds() {
     return milliseconds > kLongestRunMilliseconds ? kLongestRunMilliseconds : static_cast<UINT>(milliseconds);
 }
 
+// The text it found, shown in the middle of its black screen as a text saver
+// would, so that screenshots show what a person sees.
+std::string g_shownText;
+
+void Paint(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT bounds;
+    GetClientRect(window, &bounds);
+    FillRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    HFONT font = CreateFontA(64, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック");
+    HGDIOBJ previous = SelectObject(dc, font);
+    SetTextColor(dc, RGB(255, 255, 0));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextA(dc, g_shownText.c_str(), static_cast<int>(g_shownText.size()), &bounds,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    EndPaint(window, &paint);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+        case WM_PAINT:
+            Paint(window);
+            return 0;
         case WM_TIMER:
             if (wParam == kEndTimer) DestroyWindow(window);
             return 0;
@@ -168,10 +193,12 @@ void RunUntilClosed(HINSTANCE instance) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kWindowClass;
     RegisterClassA(&windowClass);
-    // Hidden and top-level, so that a polite taskkill's WM_CLOSE reaches it.
-    HWND window = CreateWindowExA(0, kWindowClass, "", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr, instance,
-                                  nullptr);
+    // Top-level and covering the screen, as a saver does; a polite
+    // taskkill's WM_CLOSE reaches it.
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, kWindowClass, "", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                  GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
     if (!window) return;
+    ShowWindow(window, SW_SHOWNOACTIVATE);
     SetTimer(window, kEndTimer, RunMilliseconds(), nullptr);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
@@ -185,7 +212,10 @@ void RunUntilClosed(HINSTANCE instance) {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::string module = ModulePath();
     AppendToLog(module, "start");
-    if (FullScreenRequested()) RunUntilClosed(instance);
+    if (FullScreenRequested()) {
+        g_shownText = ReadText(SourceOf(module));
+        RunUntilClosed(instance);
+    }
     AppendToLog(module, "end");
     return 0;
 }
