@@ -93,7 +93,7 @@ std::string BuildMailLink(const std::string& address, const std::string& exePath
 }
 
 TAboutBox::TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs)
-    : owner_(owner), instance_(instance), dialogs_(dialogs), font_(CreateUiFont()),
+    : CodeBuiltDialog(dialogs, IDABORT), owner_(owner), instance_(instance), dialogs_(dialogs), font_(CreateUiFont()),
       linkFont_(CreateUiFont(true)) {}
 
 TAboutBox::~TAboutBox() {
@@ -103,36 +103,11 @@ TAboutBox::~TAboutBox() {
 
 INT_PTR TAboutBox::ShowModal() {
     RegisterFaceClass(instance_, kPanelClassName, PanelProc);
-    EmptyDialogTemplate frame{};
-    frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    INT_PTR result = DialogBoxIndirectParamA(instance_, &frame.Header, owner_, &TAboutBox::DialogProc,
-                                             reinterpret_cast<LPARAM>(this));
+    INT_PTR result = RunModal(instance_, owner_);
     if (result == -1) throw Error("バージョン情報を表示できません");
     return result;
 }
 
-INT_PTR CALLBACK TAboutBox::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
-        reinterpret_cast<TAboutBox*>(lParam)->handle_ = window;
-    }
-    auto* box = reinterpret_cast<TAboutBox*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (!box) return FALSE;
-
-    INT_PTR result = FALSE;
-    bool handled = false;
-    bool failed = true;
-    WithErrorBox(box->dialogs_, window, [&] {
-        handled = box->Dispatch(message, wParam, lParam, result);
-        failed = false;
-    });
-    // A box that could not be built is of no use; the user has seen why.
-    if (failed && message == WM_INITDIALOG) EndDialog(window, IDABORT);
-    return handled ? result : FALSE;
-}
-
-// Returns whether the message was handled; result is what the dialog
-// procedure returns for it.
 bool TAboutBox::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
         case WM_INITDIALOG:

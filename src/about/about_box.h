@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "win/code_built_dialog.h"
 #include "win/dialogs.h"
 #include "win/handles.h"
 
@@ -22,21 +23,18 @@ std::string ReadVersionString(const std::string& path, const std::string& name);
 // exePath, nothing encoded: mail programs take the subject as it is.
 std::string BuildMailLink(const std::string& address, const std::string& exePath);
 
-class TAboutBox {
+class TAboutBox : private CodeBuiltDialog {
 public:
     // The box belongs to owner; its picture is icon resource 1 of instance.
     TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs);
-    TAboutBox(const TAboutBox&) = delete;
-    TAboutBox& operator=(const TAboutBox&) = delete;
-    ~TAboutBox();
+    ~TAboutBox() override;
 
     // Shows the box modally and returns once it is closed: IDOK, or IDABORT
     // when it could not be built (the error box has told the user why).
     INT_PTR ShowModal();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void FormCreate();
     void PlaceOnScreen();
@@ -53,7 +51,6 @@ private:
     HWND owner_;
     HINSTANCE instance_;
     UserDialogs& dialogs_;
-    HWND handle_ = nullptr;
     HWND label3_ = nullptr;
     HWND label4_ = nullptr;
     HFONT font_;

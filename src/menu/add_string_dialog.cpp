@@ -30,7 +30,8 @@ int WindowHeight(HWND window) {
 TPavluneAddStringDialog::TPavluneAddStringDialog(HWND owner, HINSTANCE instance, UserDialogs& dialogs,
                                                  const std::string& programFolder, const std::string& listFileName,
                                                  bool saveOption, bool sortOption)
-    : owner_(owner), instance_(instance), dialogs_(dialogs), path_(PhraseListPath(programFolder, listFileName)),
+    : CodeBuiltDialog(dialogs, IDCANCEL), owner_(owner), instance_(instance), dialogs_(dialogs),
+      path_(PhraseListPath(programFolder, listFileName)),
       saveOption_(saveOption), sortOption_(sortOption), font_(CreateUiFont()) {
     std::optional<std::string> bytes = ReadWholeFile(path_);
     if (bytes) {
@@ -46,36 +47,15 @@ TPavluneAddStringDialog::~TPavluneAddStringDialog() {
 }
 
 bool TPavluneAddStringDialog::ShowModal() {
-    EmptyDialogTemplate frame{};
-    frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    INT_PTR result = DialogBoxIndirectParamA(instance_, &frame.Header, owner_, &TPavluneAddStringDialog::DialogProc,
-                                             reinterpret_cast<LPARAM>(this));
+    INT_PTR result = RunModal(instance_, owner_);
     if (result == -1) throw Error("追加文の入力ダイアログを表示できません");
     return result == IDOK;
 }
 
-INT_PTR CALLBACK TPavluneAddStringDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(window, DWLP_USER, lParam);
-        reinterpret_cast<TPavluneAddStringDialog*>(lParam)->handle_ = window;
-    }
-    auto* dialog = reinterpret_cast<TPavluneAddStringDialog*>(GetWindowLongPtrA(window, DWLP_USER));
-    if (!dialog) return FALSE;
-
-    bool handled = false;
-    bool failed = true;
-    WithErrorBox(dialog->dialogs_, window, [&] {
-        handled = dialog->Dispatch(message, wParam);
-        failed = false;
-    });
-    // A dialog that could not be built answers as Cancel does; the user has seen why.
-    if (failed && message == WM_INITDIALOG) EndDialog(window, IDCANCEL);
-    return handled ? TRUE : FALSE;
-}
-
 // Returns whether the message was handled. WM_INITDIALOG answers FALSE
 // because the focus is set already.
-bool TPavluneAddStringDialog::Dispatch(UINT message, WPARAM wParam) {
+bool TPavluneAddStringDialog::Dispatch(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    result = TRUE;
     switch (message) {
         case WM_INITDIALOG:
             FormCreate();

@@ -13,6 +13,7 @@
 
 #include "app/command_menu.h"
 #include "menu/message_menu.h"
+#include "win/code_built_dialog.h"
 #include "win/dialogs.h"
 
 namespace pavlune {
@@ -24,7 +25,7 @@ inline constexpr const char* kAddStringDialogCaption = "追加文の入力";
 //   TPavluneAddStringDialog dialog(mainWindow, instance, dialogs, ExtractFilePath(ModuleFileName()),
 //                                  entry.AddStringsFile, saveChecked, sortChecked);
 //   if (dialog.ShowModal()) addition = dialog.Text();
-class TPavluneAddStringDialog {
+class TPavluneAddStringDialog : private CodeBuiltDialog {
 public:
     // Reads the list file programFolder + listFileName (programFolder ends in
     // a backslash; the name may hold sub-folders). When it cannot be read the
@@ -33,9 +34,7 @@ public:
     // close, a new phrase first. sortOption: the drop-down list is sorted.
     TPavluneAddStringDialog(HWND owner, HINSTANCE instance, UserDialogs& dialogs, const std::string& programFolder,
                             const std::string& listFileName, bool saveOption, bool sortOption);
-    TPavluneAddStringDialog(const TPavluneAddStringDialog&) = delete;
-    TPavluneAddStringDialog& operator=(const TPavluneAddStringDialog&) = delete;
-    ~TPavluneAddStringDialog();
+    ~TPavluneAddStringDialog() override;
 
     // Shows the dialog modally. True for OK (button or Enter); false for
     // Cancel (button, Esc or close box), also when the dialog could not be
@@ -49,8 +48,7 @@ public:
     std::string Text() const { return text_; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool Dispatch(UINT message, WPARAM wParam);
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void FormCreate();
     void PlaceOnScreen();
@@ -68,7 +66,6 @@ private:
     const bool saveOption_;
     const bool sortOption_;
     std::vector<std::string> phrases_;  // as read, until the list holds them
-    HWND handle_ = nullptr;
     HWND comboBox_ = nullptr;
     HFONT font_;
     bool listComplete_ = false;  // every phrase read is in the list, so it may be written back

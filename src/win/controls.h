@@ -16,16 +16,6 @@ HFONT CreateUiFont(bool underline = false);
 // colour, unless the instance already has it. False when registering fails.
 bool RegisterFaceClass(HINSTANCE instance, const char* className, WNDPROC procedure, HICON icon = nullptr);
 
-// The template of a dialog box that builds its controls in WM_INITDIALOG:
-// the frame alone, with no menu, the standard class and no title.
-// Templates must be DWORD-aligned.
-struct alignas(4) EmptyDialogTemplate {
-    DLGTEMPLATE Header;
-    WORD Menu;
-    WORD WindowClass;
-    WORD Title;
-};
-
 std::string WindowText(HWND window);
 
 }  // namespace pavlune

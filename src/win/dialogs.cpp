@@ -3,30 +3,26 @@
 #include <algorithm>
 
 #include "common/error.h"
+#include "win/code_built_dialog.h"
 #include "win/controls.h"
 
 namespace pavlune {
 namespace {
 
 // One question, one line of answer: the prompt above an edit box, OK and Cancel below.
-class InputDialog {
+class InputDialog : private CodeBuiltDialog {
 public:
     InputDialog(UserDialogs& dialogs, const std::string& caption, const std::string& prompt,
                 const std::string& defaultText, int maxLength)
-        : dialogs_(dialogs), caption_(caption), prompt_(prompt), text_(defaultText), maxLength_(maxLength) {}
-    InputDialog(const InputDialog&) = delete;
-    InputDialog& operator=(const InputDialog&) = delete;
-    ~InputDialog() {
+        : CodeBuiltDialog(dialogs, IDCANCEL), caption_(caption), prompt_(prompt), text_(defaultText),
+          maxLength_(maxLength) {}
+    ~InputDialog() override {
         if (font_) DeleteObject(font_);
     }
 
     // The edited text after OK; the default text after Cancel, Escape or the close box.
     std::string Ask(HWND owner) {
-        EmptyDialogTemplate frame{};
-        frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-        INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), &frame.Header, owner, &DialogProc,
-                                                 reinterpret_cast<LPARAM>(this));
-        if (result == -1) throw Error("入力ダイアログを表示できません");
+        if (RunModal(GetModuleHandleA(nullptr), owner) == -1) throw Error("入力ダイアログを表示できません");
         return text_;
     }
 
@@ -44,43 +40,26 @@ private:
     static constexpr int kClientHeight = kButtonTop + kButtonHeight + kMargin;
     static constexpr int kEditId = 100;
 
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_INITDIALOG) {
-            SetWindowLongPtrA(window, DWLP_USER, lParam);
-            reinterpret_cast<InputDialog*>(lParam)->handle_ = window;
-        }
-        auto* dialog = reinterpret_cast<InputDialog*>(GetWindowLongPtrA(window, DWLP_USER));
-        if (!dialog) return FALSE;
-
-        INT_PTR result = FALSE;
-        bool failed = true;
-        WithErrorBox(dialog->dialogs_, window, [&] {
-            result = dialog->Dispatch(message, wParam);
-            failed = false;
-        });
-        // A dialog that could not be built answers as Cancel does; the user has seen why.
-        if (failed && message == WM_INITDIALOG) EndDialog(window, IDCANCEL);
-        return result;
-    }
-
-    INT_PTR Dispatch(UINT message, WPARAM wParam) {
+    bool Dispatch(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) override {
         switch (message) {
             case WM_INITDIALOG:
                 Build();
-                return FALSE;  // the focus is set already
+                return true;  // answers FALSE: the focus is set already
             case WM_COMMAND:
                 if (LOWORD(wParam) == IDOK) {
                     text_ = WindowText(GetDlgItem(handle_, kEditId));
                     EndDialog(handle_, IDOK);
-                    return TRUE;
+                    result = TRUE;
+                    return true;
                 }
                 if (LOWORD(wParam) == IDCANCEL) {  // also Escape and the close box
                     EndDialog(handle_, IDCANCEL);
-                    return TRUE;
+                    result = TRUE;
+                    return true;
                 }
-                return FALSE;
+                return false;
         }
-        return FALSE;
+        return false;
     }
 
     void Build() {
@@ -140,12 +119,10 @@ private:
         return control;
     }
 
-    UserDialogs& dialogs_;
     const std::string& caption_;
     const std::string& prompt_;
     std::string text_;
     int maxLength_;
-    HWND handle_ = nullptr;
     HFONT font_ = nullptr;
 };
 
