@@ -156,33 +156,6 @@ std::string AwaitRecordedLine(const std::string& path) {
     return "(nothing was opened)";
 }
 
-// What the timer does while a test shows the box: it runs the test's look
-// once the box is on the screen, and ends a box that does not appear or does
-// not close, so a fault fails the test instead of hanging it.
-struct BoxWatch {
-    std::function<void(HWND box)>* Look = nullptr;
-    bool Looked = false;
-    DWORD Since = 0;
-};
-BoxWatch watch;
-
-void CALLBACK OnBoxTimer(HWND, UINT, UINT_PTR, DWORD) {
-    constexpr DWORD kPatience = 10000;
-    HWND box = FindWindowA(nullptr, kAboutBoxCaption);
-    bool timeUp = GetTickCount() - watch.Since > kPatience;
-    if (!watch.Looked && box && IsWindowVisible(box)) {
-        watch.Looked = true;
-        watch.Since = GetTickCount();
-        (*watch.Look)(box);
-    } else if (!watch.Looked && timeUp) {
-        ADD_FAILURE() << "the about box did not appear";
-        PostQuitMessage(0);  // ends the modal loop
-    } else if (watch.Looked && box && timeUp) {
-        ADD_FAILURE() << "the about box stayed open";
-        EndDialog(box, 0);
-    }
-}
-
 class AboutBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -199,11 +172,9 @@ protected:
     // Shows the box; once it is on the screen, look runs on it. look must
     // close the box (or make it close).
     INT_PTR Show(std::function<void(HWND box)> look) {
-        watch = BoxWatch{&look, false, GetTickCount()};
-        UINT_PTR timer = SetTimer(nullptr, 0, 20, OnBoxTimer);
-        INT_PTR result = TAboutBox(owner_, GetModuleHandleA(nullptr), dialogs_).ShowModal();
-        KillTimer(nullptr, timer);
-        watch = BoxWatch{};
+        INT_PTR result = 0;
+        test::WatchModal(kAboutBoxCaption, look,
+                         [&] { result = TAboutBox(owner_, GetModuleHandleA(nullptr), dialogs_).ShowModal(); }, 0);
         return result;
     }
 

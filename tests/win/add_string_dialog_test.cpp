@@ -35,33 +35,6 @@ constexpr const char* kPrompt = "追加したい文を入力または選択し�
 
 // ---- Driving the modal dialog ----------------------------------------------
 
-struct DialogWatch {
-    std::function<void(HWND dialog)>* Look = nullptr;
-    bool Looked = false;
-    DWORD Since = 0;
-};
-DialogWatch watch;
-
-// Runs the test's look once the dialog is on the screen, and ends a dialog
-// that does not appear or does not close, so a fault fails the test instead
-// of hanging it.
-void CALLBACK OnDialogTimer(HWND, UINT, UINT_PTR, DWORD) {
-    constexpr DWORD kPatience = 10000;
-    HWND dialog = FindWindowA(nullptr, kAddStringDialogCaption);
-    bool timeUp = GetTickCount() - watch.Since > kPatience;
-    if (!watch.Looked && dialog && IsWindowVisible(dialog)) {
-        watch.Looked = true;
-        watch.Since = GetTickCount();
-        (*watch.Look)(dialog);
-    } else if (!watch.Looked && timeUp) {
-        ADD_FAILURE() << "the dialog did not appear";
-        PostQuitMessage(0);
-    } else if (watch.Looked && dialog && timeUp) {
-        ADD_FAILURE() << "the dialog stayed open";
-        EndDialog(dialog, IDCANCEL);
-    }
-}
-
 HWND ComboBox(HWND dialog) { return FindWindowExA(dialog, nullptr, "ComboBox", nullptr); }
 HWND Button(HWND dialog, const char* caption) { return FindWindowExA(dialog, nullptr, "Button", caption); }
 void Click(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
@@ -108,12 +81,9 @@ protected:
     // once it is on the screen, look runs on it and must close it.
     Outcome Show(const std::string& name, bool save, bool sort, std::function<void(HWND dialog)> look) {
         TPavluneAddStringDialog dialog(owner_, GetModuleHandleA(nullptr), dialogs_, programFolder_, name, save, sort);
-        watch = DialogWatch{&look, false, GetTickCount()};
-        UINT_PTR timer = SetTimer(nullptr, 0, 20, OnDialogTimer);
-        bool ok = dialog.ShowModal();
-        KillTimer(nullptr, timer);
-        EXPECT_TRUE(watch.Looked) << "the dialog never showed";
-        watch = DialogWatch{};
+        bool ok = false;
+        bool looked = test::WatchModal(kAddStringDialogCaption, look, [&] { ok = dialog.ShowModal(); }, IDCANCEL);
+        EXPECT_TRUE(looked) << "the dialog never showed";
         EXPECT_EQ(FindWindowA(nullptr, kAddStringDialogCaption), nullptr) << "the dialog is gone once closed";
         return {ok, dialog.Text()};
     }

@@ -96,6 +96,47 @@ bool PumpMessages() {
     return quit;
 }
 
+namespace {
+
+struct ModalWatch {
+    const char* Caption = nullptr;
+    const std::function<void(HWND box)>* Look = nullptr;
+    INT_PTR CloseResult = 0;
+    bool Looked = false;
+    DWORD Since = 0;
+};
+ModalWatch watch;
+
+void CALLBACK OnModalTimer(HWND, UINT, UINT_PTR, DWORD) {
+    constexpr DWORD kPatience = 10000;
+    HWND box = FindWindowA(nullptr, watch.Caption);
+    bool timeUp = GetTickCount() - watch.Since > kPatience;
+    if (!watch.Looked && box && IsWindowVisible(box)) {
+        watch.Looked = true;
+        watch.Since = GetTickCount();
+        (*watch.Look)(box);
+    } else if (!watch.Looked && timeUp) {
+        ADD_FAILURE() << "the box did not appear";
+        PostQuitMessage(0);  // ends the modal loop
+    } else if (watch.Looked && box && timeUp) {
+        ADD_FAILURE() << "the box stayed open";
+        EndDialog(box, watch.CloseResult);
+    }
+}
+
+}  // namespace
+
+bool WatchModal(const char* caption, const std::function<void(HWND box)>& look, const std::function<void()>& show,
+                INT_PTR closeResult) {
+    watch = ModalWatch{caption, &look, closeResult, false, GetTickCount()};
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, OnModalTimer);
+    show();
+    KillTimer(nullptr, timer);
+    bool looked = watch.Looked;
+    watch = ModalWatch{};
+    return looked;
+}
+
 bool PumpUntil(const std::function<bool()>& done) {
     const DWORD start = GetTickCount();
     while (!done()) {

@@ -69,6 +69,14 @@ public:
 // WM_QUIT was among them (the loop would have ended there).
 bool PumpMessages();
 
+// Runs show(), which shows a modal box with that caption and returns when
+// it closes; once the box is on the screen, look(box) runs from a timer and
+// must close it (or make it close). A box that does not appear, or does not
+// close within ten seconds, fails the test and is ended with closeResult, so
+// a fault fails the test instead of hanging it. Returns whether look ran.
+bool WatchModal(const char* caption, const std::function<void(HWND box)>& look, const std::function<void()>& show,
+                INT_PTR closeResult);
+
 // Handles messages until done() holds or ten seconds have passed; the
 // deadline only keeps a broken program from hanging the test.
 bool PumpUntil(const std::function<bool()>& done);
