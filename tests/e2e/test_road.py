@@ -268,10 +268,25 @@ class WindowsXpRoad(Road, unittest.TestCase):
         match = re.search(r"\[boot\][^\[]*?SCRNSAVE\.EXE=([^\r\n]*)", text, re.IGNORECASE)
         return match.group(1) if match else None
 
+    def saver_settings(self):
+        code, out = self.a.wintool("saver-settings")
+        self.assertEqual(code, 0)
+        return tuple(int(v) for v in out.split())
+
     def test_choosing_a_message_takes_the_saver_over(self):
         a = self.start(self.a)
+        before = self.saver_settings()
         listener = self.peer.peer_listen(5963, 20, count=1)
         self.choose(1)
+        # The saver is left to the idle time-out: 1 second, for 3 seconds.
+        seen = []
+        deadline = time.monotonic() + 8
+        while time.monotonic() < deadline:
+            seen.append((round(time.monotonic(), 1), *self.saver_settings()))
+        self.assertIn((1, 1), [sample[1:] for sample in seen], seen)
+        short = [t for t, timeout, _ in seen if timeout == 1]
+        self.assertLess(short[-1] - short[0], 3.6, seen)
+        self.assertEqual(seen[-1][1:], (before[0], 1), "the time-out was not put back")
         self.expect_record(listener.collect(), "会議中")
         # Wine starts no saver from the idle time-out: the settings tell.
         self.assertTrue(wait_until(lambda: self.system_ini_saver() is not None, 15), "SYSTEM.INI not written")

@@ -19,6 +19,8 @@
 //   wintool tray-notify CLASS MSG    posts the tray icon's callback (33673,
 //                                    icon 1999) with mouse message MSG to the
 //                                    window of CLASS, as the shell does
+//   wintool saver-settings           prints "TIMEOUT ACTIVE": the screen
+//                                    saver's time-out (seconds) and flag
 //   wintool field-point CAPTION      prints "X Y", the screen point of the
 //                                    first edit field of the dialog CAPTION
 //   wintool set-text CAPTION TEXT    puts TEXT into the first edit field of
@@ -289,6 +291,14 @@ int main(int argc, char** argv) {
         if (!window) return 1;
         return PostMessageA(window, WM_APP + 905, 1999, std::stoi(argv[3], nullptr, 0)) ? 0 : 1;
     }
+    if (command == "saver-settings" && argc == 2) {
+        UINT timeout = 0;
+        BOOL active = FALSE;
+        SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
+        SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+        Print(std::to_string(timeout) + " " + (active ? "1" : "0"));
+        return 0;
+    }
     if (command == "field-point" && argc == 3) {
         HWND box = FindMessageBox(argv[2]);
         HWND field = box ? FirstEdit(box) : nullptr;
@@ -325,6 +335,6 @@ int main(int argc, char** argv) {
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
           " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point | read-list TITLE |"
-          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG\n");
+          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG | saver-settings\n");
     return 2;
 }
