@@ -55,7 +55,6 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcA(panel, message, wParam, lParam);
 }
 
-RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
 
 }  // namespace
 
@@ -93,7 +92,11 @@ std::string BuildMailLink(const std::string& address, const std::string& exePath
 }
 
 TAboutBox::TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs)
-    : CodeBuiltDialog(dialogs, IDABORT), owner_(owner), instance_(instance), dialogs_(dialogs), font_(CreateUiFont()),
+    : CodeBuiltDialog(dialogs, IDABORT, "バージョン情報を表示できません"),
+      owner_(owner),
+      instance_(instance),
+      dialogs_(dialogs),
+      font_(CreateUiFont()),
       linkFont_(CreateUiFont(true)) {}
 
 TAboutBox::~TAboutBox() {
@@ -154,17 +157,17 @@ bool TAboutBox::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
 
 void TAboutBox::FormCreate() {
     SetWindowTextA(handle_, kAboutBoxCaption);
-    PlaceOnScreen();
+    PlaceOnScreen(kClientWidth, kClientHeight);
 
-    HWND panel = CreateControl(handle_, kPanelClassName, "", 0, -1, Bounds(8, 8, 281, 100), nullptr);
+    HWND panel = CreateControl(handle_, 0, kPanelClassName, "", 0, -1, Bounds(8, 8, 281, 100), nullptr);
 
     icon_ = UniqueIcon(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, 0)));
-    HWND programIcon = CreateControl(panel, "STATIC", "", SS_ICON, -1, Bounds(24, 15, 32, 32), nullptr);
+    HWND programIcon = CreateControl(panel, 0, "STATIC", "", SS_ICON, -1, Bounds(24, 15, 32, 32), nullptr);
     SendMessageA(programIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
     // An icon static sizes itself to its picture; the place stays as laid out.
     SetWindowPos(programIcon, nullptr, 24, 15, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    CreateControl(panel, "STATIC", kProductTitle, SS_CENTER | SS_NOPREFIX, -1, Bounds(86, 8, 152, 12), font_);
+    CreateControl(panel, 0, "STATIC", kProductTitle, SS_CENTER | SS_NOPREFIX, -1, Bounds(86, 8, 152, 12), font_);
     CreateLabel(panel, 132, 24, "Pavlune for", font_);
     CreateLabel(panel, 84, 40, "Windows95/98/Me/NT4/2000/XP", font_);
     CreateLabel(panel, 130, 55, "Version 0.9.7", font_);
@@ -173,40 +176,19 @@ void TAboutBox::FormCreate() {
     label3_ = CreateLabel(panel, 85, 67, kSupportWeb, linkFont_, SS_NOTIFY, kLabel3Id);
     label4_ = CreateLabel(panel, 85, 81, kSupportMail, linkFont_, SS_NOTIFY, kLabel4Id);
 
-    HWND okButton = CreateControl(handle_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+    HWND okButton = CreateControl(handle_, 0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
                                   Bounds(68, 112, 75, 25), font_);
-    CreateControl(handle_, "BUTTON", "&ReadMe", BS_PUSHBUTTON | WS_TABSTOP, kReadMeId, Bounds(156, 112, 75, 25),
+    CreateControl(handle_, 0, "BUTTON", "&ReadMe", BS_PUSHBUTTON | WS_TABSTOP, kReadMeId, Bounds(156, 112, 75, 25),
                   font_);
     SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
     SetFocus(okButton);
-}
-
-// The client area gets its size and the box goes to the middle of the screen.
-void TAboutBox::PlaceOnScreen() {
-    RECT frame = Bounds(0, 0, kClientWidth, kClientHeight);
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
-    SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HWND TAboutBox::CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id,
-                              RECT bounds, HFONT font) {
-    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
-                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    if (!control) throw Error("バージョン情報を表示できません");
-    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
 }
 
 // A label as wide and high as its text.
 HWND TAboutBox::CreateLabel(HWND parent, int left, int top, const std::string& text, HFONT font, DWORD style,
                             int id) {
     SIZE extent = TextExtent(handle_, font, text);
-    return CreateControl(parent, "STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX | style, id,
+    return CreateControl(parent, 0, "STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX | style, id,
                          Bounds(left, top, extent.cx, extent.cy), font);
 }
 

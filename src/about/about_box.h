@@ -37,9 +37,6 @@ private:
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void FormCreate();
-    void PlaceOnScreen();
-    HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id, RECT bounds,
-                       HFONT font);
     HWND CreateLabel(HWND parent, int left, int top, const std::string& text, HFONT font, DWORD style = 0,
                      int id = -1);
     bool IsLink(HWND control) const { return control && (control == label3_ || control == label4_); }

@@ -255,7 +255,8 @@ void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
         case WM_RBUTTONDOWN: {
             SetForegroundWindow(handle_);
             PopupMenuRPopup();
-            bool above40 = VersionInfo.dwMajorVersion > 4 || (VersionInfo.dwMajorVersion == 4 && VersionInfo.dwMinorVersion > 0);
+            bool above40 =
+                VersionInfo.dwMajorVersion > 4 || (VersionInfo.dwMajorVersion == 4 && VersionInfo.dwMinorVersion > 0);
             OpenMenu(commandMenu_.Items(), commandImages_, above40 ? TPM_VERNEGANIMATION : 0, at);
             break;
         }

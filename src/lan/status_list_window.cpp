@@ -68,7 +68,6 @@ HWND CreateChild(DWORD exStyle, const char* className, DWORD style, RECT bounds,
     return child;
 }
 
-RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
 
 // LVITEMA wants writable text, though the list view only reads it here.
 char* ItemText(const std::string& text) { return const_cast<char*>(text.c_str()); }

@@ -17,8 +17,6 @@ constexpr int kComboBoxId = 100;
 constexpr int kComboBoxHeight = 20;
 constexpr int kDropDownLines = 8;
 
-RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
-
 int WindowHeight(HWND window) {
     RECT bounds;
     GetWindowRect(window, &bounds);
@@ -30,9 +28,14 @@ int WindowHeight(HWND window) {
 TPavluneAddStringDialog::TPavluneAddStringDialog(HWND owner, HINSTANCE instance, UserDialogs& dialogs,
                                                  const std::string& programFolder, const std::string& listFileName,
                                                  bool saveOption, bool sortOption)
-    : CodeBuiltDialog(dialogs, IDCANCEL), owner_(owner), instance_(instance), dialogs_(dialogs),
+    : CodeBuiltDialog(dialogs, IDCANCEL, "追加文の入力ダイアログを表示できません"),
+      owner_(owner),
+      instance_(instance),
+      dialogs_(dialogs),
       path_(PhraseListPath(programFolder, listFileName)),
-      saveOption_(saveOption), sortOption_(sortOption), font_(CreateUiFont()) {
+      saveOption_(saveOption),
+      sortOption_(sortOption),
+      font_(CreateUiFont()) {
     std::optional<std::string> bytes = ReadWholeFile(path_);
     if (bytes) {
         phrases_ = ReadPhraseList(*bytes);
@@ -77,16 +80,16 @@ bool TPavluneAddStringDialog::Dispatch(UINT message, WPARAM wParam, LPARAM, INT_
 
 void TPavluneAddStringDialog::FormCreate() {
     SetWindowTextA(handle_, kAddStringDialogCaption);
-    PlaceOnScreen();
+    PlaceOnScreen(kClientWidth, kClientHeight);
 
-    CreateControl("STATIC", "追加したい文を入力または選択してください", SS_LEFT | SS_NOPREFIX, -1,
-                  Bounds(6, 8, 217, 12));
+    CreateControl(handle_, 0, "STATIC", "追加したい文を入力または選択してください", SS_LEFT | SS_NOPREFIX, -1,
+                  Bounds(6, 8, 217, 12), font_);
     // The height asked for here includes the dropped-down list; the field
     // itself is brought to its height below, once it has its font.
-    comboBox_ = CreateControl("COMBOBOX", "",
+    comboBox_ = CreateControl(handle_, 0, "COMBOBOX", "",
                               CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP |
                                   (sortOption_ ? CBS_SORT : 0),
-                              kComboBoxId, Bounds(6, 32, 216, kComboBoxHeight));
+                              kComboBoxId, Bounds(6, 32, 216, kComboBoxHeight), font_);
     // Setting the field's item height resizes the box, so its frame around
     // the item can be measured first.
     const int fieldHeight = static_cast<int>(SendMessageA(comboBox_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
@@ -100,31 +103,12 @@ void TPavluneAddStringDialog::FormCreate() {
     SendMessageA(comboBox_, CB_LIMITTEXT, 0, 0);
     FillList();
 
-    CreateControl("BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, Bounds(37, 60, 75, 25));
-    CreateControl("BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, Bounds(117, 60, 75, 25));
+    CreateControl(handle_, 0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, Bounds(37, 60, 75, 25),
+                  font_);
+    CreateControl(handle_, 0, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, Bounds(117, 60, 75, 25),
+                  font_);
     SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
     SetFocus(comboBox_);
-}
-
-// The client area gets its size and the dialog goes to the middle of the screen.
-void TPavluneAddStringDialog::PlaceOnScreen() {
-    RECT frame = Bounds(0, 0, kClientWidth, kClientHeight);
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HWND TPavluneAddStringDialog::CreateControl(const char* className, const char* text, DWORD style, int id,
-                                            RECT bounds) {
-    HWND control = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top, bounds.right - bounds.left,
-                                   bounds.bottom - bounds.top, handle_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    if (!control) throw Error("追加文の入力ダイアログを表示できません");
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    return control;
 }
 
 // With sorting on, the list places each phrase in order as it comes.

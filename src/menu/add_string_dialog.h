@@ -51,8 +51,6 @@ private:
     bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
     void FormCreate();
-    void PlaceOnScreen();
-    HWND CreateControl(const char* className, const char* text, DWORD style, int id, RECT bounds);
     void FillList();
     void Close(int result);
     void OKBtnClick();

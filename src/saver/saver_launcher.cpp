@@ -111,7 +111,8 @@ void SaverLauncher::StartByIdleTimeout(bool wasActive) {
     // A time-out that cannot be read could not be put back: it is left alone.
     UINT oldTimeout = 0;
     bool timeoutRead = SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &oldTimeout, 0) != FALSE;
-    if (timeoutRead) SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, kIdleTimeoutSeconds, nullptr, SPIF_SENDWININICHANGE);
+    if (timeoutRead)
+        SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, kIdleTimeoutSeconds, nullptr, SPIF_SENDWININICHANGE);
     WriteScreenSaverActive(true);
     PostMessageA(nullptr, WM_SYSCOMMAND, SC_SCREENSAVE, 0);
     // The system's idle time-out starts the current saver meanwhile.
@@ -164,7 +165,8 @@ void SaverLauncher::BuildSaverSubmenu() {
     WIN32_FIND_DATAA found{};
     FindHandle search(directory.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "*.scr").c_str(), &found));
     if (search.get() == INVALID_HANDLE_VALUE) {
-        context_.Dialogs.ShowMessage(context_.MainWindow, "スクリーンセーバーが見つかりません", kApplicationTitle, MB_OK);
+        context_.Dialogs.ShowMessage(context_.MainWindow, "スクリーンセーバーが見つかりません", kApplicationTitle,
+                                     MB_OK);
         start.Enabled = false;
         return;
     }

@@ -1,5 +1,7 @@
 #include "win/code_built_dialog.h"
 
+#include "common/error.h"
+
 namespace pavlune {
 namespace {
 
@@ -15,10 +17,31 @@ struct alignas(4) EmptyDialogTemplate {
 }  // namespace
 
 INT_PTR CodeBuiltDialog::RunModal(HINSTANCE instance, HWND owner) {
+    instance_ = instance;
     EmptyDialogTemplate frame{};
     frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
     return DialogBoxIndirectParamA(instance, &frame.Header, owner, &CodeBuiltDialog::DialogProc,
                                    reinterpret_cast<LPARAM>(this));
+}
+
+void CodeBuiltDialog::PlaceOnScreen(int clientWidth, int clientHeight) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND CodeBuiltDialog::CreateControl(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style,
+                                    int id, RECT bounds, HFONT font) {
+    HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
+                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+    if (!control) throw Error(buildError_);
+    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
 }
 
 INT_PTR CALLBACK CodeBuiltDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

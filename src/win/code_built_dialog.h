@@ -16,8 +16,9 @@ public:
     CodeBuiltDialog& operator=(const CodeBuiltDialog&) = delete;
 
 protected:
-    CodeBuiltDialog(UserDialogs& errorDialogs, INT_PTR failedResult)
-        : errorDialogs_(errorDialogs), failedResult_(failedResult) {}
+    // buildError: the error shown when a control cannot be made.
+    CodeBuiltDialog(UserDialogs& errorDialogs, INT_PTR failedResult, const char* buildError)
+        : errorDialogs_(errorDialogs), failedResult_(failedResult), buildError_(buildError) {}
     virtual ~CodeBuiltDialog() = default;
 
     // Shows the box over owner until EndDialog; its result, or -1 when no
@@ -28,6 +29,13 @@ protected:
     // what the dialog procedure answers (FALSE unless set).
     virtual bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
 
+    // Gives the client area that size and puts the box in the middle of the screen.
+    void PlaceOnScreen(int clientWidth, int clientHeight);
+    // A visible child control in that font (none: the system's); throws the
+    // build error when it cannot be made.
+    HWND CreateControl(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style, int id,
+                       RECT bounds, HFONT font);
+
     HWND handle_ = nullptr;  // the box, from WM_INITDIALOG on
 
 private:
@@ -35,6 +43,8 @@ private:
 
     UserDialogs& errorDialogs_;
     INT_PTR failedResult_;
+    const char* buildError_;
+    HINSTANCE instance_ = nullptr;
 };
 
 }  // namespace pavlune

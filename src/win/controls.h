@@ -18,4 +18,7 @@ bool RegisterFaceClass(HINSTANCE instance, const char* className, WNDPROC proced
 
 std::string WindowText(HWND window);
 
+// A rectangle from its left, top, width and height.
+inline RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+
 }  // namespace pavlune

@@ -14,7 +14,10 @@ class InputDialog : private CodeBuiltDialog {
 public:
     InputDialog(UserDialogs& dialogs, const std::string& caption, const std::string& prompt,
                 const std::string& defaultText, int maxLength)
-        : CodeBuiltDialog(dialogs, IDCANCEL), caption_(caption), prompt_(prompt), text_(defaultText),
+        : CodeBuiltDialog(dialogs, IDCANCEL, "入力ダイアログを表示できません"),
+          caption_(caption),
+          prompt_(prompt),
+          text_(defaultText),
           maxLength_(maxLength) {}
     ~InputDialog() override {
         if (font_) DeleteObject(font_);
@@ -67,20 +70,21 @@ private:
         font_ = CreateUiFont();
         // A long prompt widens the box rather than being cut off.
         const int clientWidth = std::max(kMinimumClientWidth, PromptWidth() + 2 * kMargin);
-        PlaceOnScreen(clientWidth);
+        PlaceOnScreen(clientWidth, kClientHeight);
 
         const int fieldWidth = clientWidth - 2 * kMargin;
-        CreateControl(0, "STATIC", prompt_, SS_LEFT | SS_NOPREFIX, -1,
-                      RECT{kMargin, kPromptTop, kMargin + fieldWidth, kPromptTop + kPromptHeight});
-        HWND edit = CreateControl(WS_EX_CLIENTEDGE, "EDIT", text_, ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
-                                  kEditId, RECT{kMargin, kEditTop, kMargin + fieldWidth, kEditTop + kEditHeight});
+        CreateControl(handle_, 0, "STATIC", prompt_.c_str(), SS_LEFT | SS_NOPREFIX, -1,
+                      RECT{kMargin, kPromptTop, kMargin + fieldWidth, kPromptTop + kPromptHeight}, font_);
+        HWND edit = CreateControl(handle_, WS_EX_CLIENTEDGE, "EDIT", text_.c_str(),
+                                  ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, kEditId,
+                                  RECT{kMargin, kEditTop, kMargin + fieldWidth, kEditTop + kEditHeight}, font_);
         SendMessageA(edit, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
         const int okLeft = clientWidth / 2 - kButtonGap / 2 - kButtonWidth;
         const int cancelLeft = clientWidth / 2 + kButtonGap / 2;
-        CreateControl(0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
-                      RECT{okLeft, kButtonTop, okLeft + kButtonWidth, kButtonTop + kButtonHeight});
-        CreateControl(0, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
-                      RECT{cancelLeft, kButtonTop, cancelLeft + kButtonWidth, kButtonTop + kButtonHeight});
+        CreateControl(handle_, 0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+                      RECT{okLeft, kButtonTop, okLeft + kButtonWidth, kButtonTop + kButtonHeight}, font_);
+        CreateControl(handle_, 0, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
+                      RECT{cancelLeft, kButtonTop, cancelLeft + kButtonWidth, kButtonTop + kButtonHeight}, font_);
         SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
         // The user starts typing over the default text.
         SetFocus(edit);
@@ -95,28 +99,6 @@ private:
         SelectObject(dc, previous);
         ReleaseDC(handle_, dc);
         return extent.cx;
-    }
-
-    // The client area gets its size and the box goes to the middle of the screen.
-    void PlaceOnScreen(int clientWidth) {
-        RECT frame{0, 0, clientWidth, kClientHeight};
-        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
-                           static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
-        const int width = frame.right - frame.left;
-        const int height = frame.bottom - frame.top;
-        SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-
-    HWND CreateControl(DWORD exStyle, const char* className, const std::string& text, DWORD style, int id,
-                       RECT bounds) {
-        HWND control = CreateWindowExA(exStyle, className, text.c_str(), WS_CHILD | WS_VISIBLE | style, bounds.left,
-                                       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, handle_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                       nullptr);
-        if (!control) throw Error("入力ダイアログを表示できません");
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        return control;
     }
 
     const std::string& caption_;
