@@ -58,20 +58,6 @@ int CompareDisplayNames(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) - CSTR_EQUAL;
 }
 
-class FindHandle {
-public:
-    explicit FindHandle(HANDLE handle) : handle_(handle) {}
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    ~FindHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-    }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
 }  // namespace
 
 SaverLauncher::SaverLauncher(Context context) : context_(std::move(context)) {}
@@ -163,7 +149,7 @@ void SaverLauncher::BuildSaverSubmenu() {
     std::string directory = SystemDirectory();
     std::string folder = WithTrailingBackslash(directory);
     WIN32_FIND_DATAA found{};
-    FindHandle search(directory.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "*.scr").c_str(), &found));
+    UniqueFindHandle search(directory.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "*.scr").c_str(), &found));
     if (search.get() == INVALID_HANDLE_VALUE) {
         context_.Dialogs.ShowMessage(context_.MainWindow, "スクリーンセーバーが見つかりません", kApplicationTitle,
                                      MB_OK);

@@ -20,6 +20,21 @@ private:
     HANDLE handle_;
 };
 
+// A search of FindFirstFileA, closed with FindClose.
+class UniqueFindHandle {
+public:
+    explicit UniqueFindHandle(HANDLE handle) : handle_(handle) {}
+    UniqueFindHandle(const UniqueFindHandle&) = delete;
+    UniqueFindHandle& operator=(const UniqueFindHandle&) = delete;
+    ~UniqueFindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
+    }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
 class UniqueIcon {
 public:
     explicit UniqueIcon(HICON icon = nullptr) : icon_(icon) {}
