@@ -295,7 +295,9 @@ class WindowsXpRoad(Road, unittest.TestCase):
 
         # The listed saver and the current one start by the process method.
         self.assertTrue(self.a.press_on_tray(3))
-        self.a.keys("Down", "Right", "Return")  # スクリーンセーバースタート > 現在設定中のセーバー
+        self.a.keys("Down", "Right")  # スクリーンセーバースタート > 現在設定中のセーバー
+        self.a.screenshot("road-saver-submenu")
+        self.a.keys("Return")
         start = self.wait_saver("start", 1)
         self.assertEqual(start[3], "[/S]")
         self.assertTrue(start[1].lower().endswith("ssmarque.scr"), start[1])
