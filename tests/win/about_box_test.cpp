@@ -141,20 +141,6 @@ void Repaint(HWND box) {
     RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-// Waits up to 20 s for a program started through the shell to write a line
-// into path, and returns that line without blanks and quotes around it.
-std::string AwaitRecordedLine(const std::string& path) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
-        std::string line = ReadFileBytes(path);
-        std::size_t end = line.find("\r\n");
-        if (end == std::string::npos) continue;
-        line.resize(end);
-        while (!line.empty() && (line.back() == ' ' || line.back() == '"')) line.pop_back();
-        while (!line.empty() && line.front() == '"') line.erase(0, 1);
-        return line;
-    }
-    return "(nothing was opened)";
-}
 
 class AboutBoxTest : public ::testing::Test {
 protected:
@@ -178,19 +164,6 @@ protected:
         return result;
     }
 
-    // Points the shell's "open" of a kind of file or link at a command that
-    // writes what it was given into recordPath, so nothing real is started.
-    static void RecordOpening(const char* kind, const std::string& recordPath) {
-        std::string key = std::string(kind) + "\\shell\\open\\command";
-        std::string command = "C:\\windows\\system32\\cmd.exe /c echo \"%1\" >\"" + recordPath + "\"";
-        ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, command.c_str(),
-                               static_cast<DWORD>(command.size())),
-                  ERROR_SUCCESS);
-        char stored[MAX_PATH * 2] = "";
-        LONG size = sizeof stored;
-        ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), stored, &size), ERROR_SUCCESS);
-        ASSERT_EQ(std::string(stored), command);
-    }
 
     static void Click(HWND control) { SendMessageA(control, BM_CLICK, 0, 0); }
 
@@ -209,15 +182,7 @@ TEST_F(AboutBoxTest, ModalBoxOfTheRightSizeInTheMiddleOfTheScreen) {
                   WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
         EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
 
-        RECT client;
-        GetClientRect(box, &client);
-        EXPECT_EQ(client.right, 298);
-        EXPECT_EQ(client.bottom, 146);
-
-        RECT frame;
-        GetWindowRect(box, &frame);
-        EXPECT_LE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)), 1);
-        EXPECT_LE(std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
+        test::ExpectClientSizeInTheMiddle(box, 298, 146);
 
         Click(GetDlgItem(box, IDOK));
     });
@@ -386,7 +351,7 @@ TEST_F(AboutBoxTest, ReadMeOpensTheFileOfTheWorkingDirectoryAndCloses) {
     ScratchFolder records;
     ScratchFolder workingDirectory;
     std::string record = records.Path("opened.txt");
-    ASSERT_NO_FATAL_FAILURE(RecordOpening("txtfile", record));
+    ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("txtfile", record));
     ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7), ERROR_SUCCESS);
     WriteFileBytes(workingDirectory.Path("Pavlune1st.txt"), "はじめにお読みください\r\n");
 
@@ -398,7 +363,7 @@ TEST_F(AboutBoxTest, ReadMeOpensTheFileOfTheWorkingDirectoryAndCloses) {
 
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(FindWindowA(nullptr, kAboutBoxCaption), nullptr);
-    std::string opened = AwaitRecordedLine(record);
+    std::string opened = test::AwaitRecordedLine(record);
     char expected[MAX_PATH];
     GetLongPathNameA(workingDirectory.Path("Pavlune1st.txt").c_str(), expected, MAX_PATH);
     char actual[MAX_PATH] = "";
@@ -416,23 +381,23 @@ void ClickLink(HWND box, HWND link) {
 TEST_F(AboutBoxTest, WebLinkOpensTheAddress) {
     ScratchFolder records;
     std::string record = records.Path("opened.txt");
-    ASSERT_NO_FATAL_FAILURE(RecordOpening("https", record));
+    ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("https", record));
     Show([&](HWND box) {
         ClickLink(box, FindControl(box, kWebAddress));
         Click(GetDlgItem(box, IDOK));
     });
-    EXPECT_EQ(AwaitRecordedLine(record), kWebAddress);
+    EXPECT_EQ(test::AwaitRecordedLine(record), kWebAddress);
 }
 
 TEST_F(AboutBoxTest, MailLinkOpensAMailWithTheFileVersionInItsSubject) {
     ScratchFolder records;
     std::string record = records.Path("opened.txt");
-    ASSERT_NO_FATAL_FAILURE(RecordOpening("mailto", record));
+    ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("mailto", record));
     Show([&](HWND box) {
         ClickLink(box, FindControl(box, kMailAddress));
         Click(GetDlgItem(box, IDOK));
     });
-    EXPECT_EQ(AwaitRecordedLine(record), "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver0.9.7.300");
+    EXPECT_EQ(test::AwaitRecordedLine(record), "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver0.9.7.300");
 }
 
 }  // namespace

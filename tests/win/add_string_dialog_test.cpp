@@ -139,14 +139,7 @@ TEST_F(AddStringDialogTest, ModalFixedFrameInTheMiddleOfTheScreenWithItsElements
                   WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
         EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0) << "the frame cannot be resized";
 
-        RECT client;
-        GetClientRect(dialog, &client);
-        EXPECT_EQ(client.right, 229);
-        EXPECT_EQ(client.bottom, 91);
-        RECT frame;
-        GetWindowRect(dialog, &frame);
-        EXPECT_LE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)), 1);
-        EXPECT_LE(std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
+        test::ExpectClientSizeInTheMiddle(dialog, 229, 91);
 
         HWND label = FindWindowExA(dialog, nullptr, "Static", kPrompt);
         HWND combo = ComboBox(dialog);
@@ -435,30 +428,13 @@ TEST(AddStringsFileMenuTest, NoAtLineGivesAnEmptySubmenu) {
     EXPECT_TRUE(commandMenu.Item("RMenuOpenAddStringsFile").Items.empty());
 }
 
-// Waits up to 20 s for a program started through the shell to write a line
-// into path; returns it without blanks and quotes around it.
-std::string AwaitRecordedLine(const std::string& path) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
-        std::string line = ReadFileBytes(path);
-        std::size_t end = line.find("\r\n");
-        if (end == std::string::npos) continue;
-        line.resize(end);
-        while (!line.empty() && (line.back() == ' ' || line.back() == '"')) line.pop_back();
-        while (!line.empty() && line.front() == '"') line.erase(0, 1);
-        return line;
-    }
-    return "(nothing was opened)";
-}
 
 TEST(AddStringsFileMenuTest, ClickOpensTheCaptionInTheWorkingDirectory) {
     ScratchFolder records;
     ScratchFolder workingDirectory;
     const std::string record = records.Path("opened.txt");
     // The shell's "open" of text files writes what it was given into record.
-    const std::string command = "C:\\windows\\system32\\cmd.exe /c echo \"%1\" >\"" + record + "\"";
-    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, "txtfile\\shell\\open\\command", REG_SZ, command.c_str(),
-                           static_cast<DWORD>(command.size())),
-              ERROR_SUCCESS);
+    ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("txtfile", record));
     ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7), ERROR_SUCCESS);
     WriteFileBytes(workingDirectory.Path("Pavlune.2.txt"), "15時戻り\r\n");
 
@@ -476,7 +452,7 @@ TEST(AddStringsFileMenuTest, ClickOpensTheCaptionInTheWorkingDirectory) {
 
     char expected[MAX_PATH];
     GetLongPathNameA(workingDirectory.Path("Pavlune.2.txt").c_str(), expected, MAX_PATH);
-    std::string opened = AwaitRecordedLine(record);
+    std::string opened = test::AwaitRecordedLine(record);
     char actual[MAX_PATH] = "";
     GetLongPathNameA(opened.c_str(), actual, MAX_PATH);
     EXPECT_EQ(lstrcmpiA(actual, expected), 0) << opened;

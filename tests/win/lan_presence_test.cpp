@@ -48,7 +48,10 @@ bool IsStampThen(const std::string& text, const std::string& rest) {
            text.substr(19) == rest;
 }
 
-class LanPresenceTest : public ::testing::Test {
+// The main window's presence on a message-only window of the test; its
+// message boxes go to Dialogs.
+template <typename Dialogs>
+class PresenceFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -58,6 +61,15 @@ protected:
         presence_.reset();
         DestroyWindow(window_);
     }
+
+    HWND window_ = nullptr;
+    std::string myName_ = kMyName;
+    Dialogs dialogs_;
+    std::unique_ptr<LanPresence> presence_;
+};
+
+class LanPresenceTest : public PresenceFixture<ScriptedDialogs> {
+protected:
 
     const StatusRow* Row(const std::string& name) const {
         for (const StatusRow& row : presence_->Table().Rows()) {
@@ -74,10 +86,6 @@ protected:
         return PumpUntil([&] { return Row(name) != nullptr; });
     }
 
-    HWND window_ = nullptr;
-    std::string myName_ = kMyName;
-    ScriptedDialogs dialogs_;
-    std::unique_ptr<LanPresence> presence_;
 };
 
 // ---- What an instance hears of itself ----------------------------------------
@@ -183,26 +191,14 @@ private:
     int depth_ = 0;
 };
 
-class LanPresenceMessagesTest : public ::testing::Test {
+class LanPresenceMessagesTest : public PresenceFixture<ModalDialogs> {
 protected:
-    void SetUp() override {
-        window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-        presence_ = std::make_unique<LanPresence>(window_, GetModuleHandleA(nullptr), dialogs_, myName_);
-    }
-    void TearDown() override {
-        presence_.reset();
-        DestroyWindow(window_);
-    }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const auto& shown : dialogs_.Messages) texts.push_back(shown.Text);
         return texts;
     }
 
-    HWND window_ = nullptr;
-    std::string myName_ = kMyName;
-    ModalDialogs dialogs_;
-    std::unique_ptr<LanPresence> presence_;
     RawSocket other_{kTestPort};
 };
 

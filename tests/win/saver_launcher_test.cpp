@@ -43,52 +43,22 @@ const LineFacts kLines[] = {
     {"winxp", VER_PLATFORM_WIN32_NT, 1, "ssmarque.SCR", "sstext3d.SCR"},
 };
 
-std::string Environment(const char* name) {
-    char value[MAX_PATH] = {};
-    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length < sizeof value ? value : "";
-}
-
-const LineFacts* ThisLine() {
-    std::string version = Environment("PAVLUNE_WINE_VERSION");
-    for (const LineFacts& line : kLines) {
-        if (version == line.version) return &line;
-    }
-    return nullptr;
-}
-
-OSVERSIONINFOA ReportedVersion() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    GetVersionExA(&info);
-    return info;
-}
+// The facts of the prefix this run is in; nullptr when the run names none.
+const LineFacts* ThisLine() { return test::FactsOfThisPrefix(kLines); }
 
 TEST(ReportedWindows, IsTheVersionThePrefixIsSetTo) {
     const LineFacts* line = ThisLine();
     ASSERT_NE(line, nullptr) << "PAVLUNE_WINE_VERSION names no known version";
-    OSVERSIONINFOA info = ReportedVersion();
+    OSVERSIONINFOA info = test::ReportedVersion();
     EXPECT_EQ(info.dwPlatformId, line->platformId);
     EXPECT_EQ(info.dwMinorVersion, line->minorVersion);
 }
 
-std::string SystemDirectory() {
-    char directory[MAX_PATH] = {};
-    GetSystemDirectoryA(directory, sizeof directory);
-    return directory;
-}
-
-std::string WindowsDirectory() {
-    char directory[MAX_PATH] = {};
-    GetWindowsDirectoryA(directory, sizeof directory);
-    return directory;
-}
-
-std::string InSystem(const std::string& name) { return SystemDirectory() + "\\" + name; }
+std::string InSystem(const std::string& name) { return test::SystemDirectory() + "\\" + name; }
 
 // The stand-in programs, built in a Linux folder that Wine shows on Z:.
 std::string StandIn(const std::string& program) {
-    std::string folder = Environment("PAVLUNE_STANDIN_DIR");
+    std::string folder = test::Environment("PAVLUNE_STANDIN_DIR");
     for (char& c : folder) {
         if (c == '/') c = '\\';
     }
@@ -155,7 +125,7 @@ void SetScreenSaverTimeout(UINT seconds) {
 // SYSTEM.INI as the prefix had it, put back after each test.
 class SystemIniKeeper {
 public:
-    SystemIniKeeper() : path_(WindowsDirectory() + "\\SYSTEM.INI"), existed_(FileExists(path_)) {
+    SystemIniKeeper() : path_(test::WindowsDirectory() + "\\SYSTEM.INI"), existed_(FileExists(path_)) {
         if (existed_) contents_ = ReadFileBytes(path_);
     }
     ~SystemIniKeeper() {
@@ -189,7 +159,7 @@ protected:
     void SetUp() override {
         line_ = ThisLine();
         if (line_ == nullptr) GTEST_SKIP() << "no prefix version named";
-        ASSERT_FALSE(Environment("PAVLUNE_STANDIN_DIR").empty());
+        ASSERT_FALSE(test::Environment("PAVLUNE_STANDIN_DIR").empty());
         SetEnvironmentVariableA("PAVLUNE_STANDIN_MS", "300");
         // A hidden top-level window stands in for the main window.
         window_ = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -228,7 +198,7 @@ protected:
     }
 
     const LineFacts* line_ = nullptr;
-    OSVERSIONINFOA version_ = ReportedVersion();
+    OSVERSIONINFOA version_ = test::ReportedVersion();
     PopupMenuModel menu_ = BuildCommandMenu();
     SaverTextStore store_{version_, menu_};
     ScriptedDialogs dialogs_;

@@ -39,47 +39,16 @@ const LineFacts kLines[] = {
     {"winxp", VER_PLATFORM_WIN32_NT, 5, 1, "Marquee", "ssmarque", "sstext3d", "sstext3d.scr"},
 };
 
-std::string PrefixVersion() {
-    char value[64] = {};
-    DWORD length = GetEnvironmentVariableA("PAVLUNE_WINE_VERSION", value, sizeof value);
-    return length < sizeof value ? value : "";
-}
-
 // The facts of the prefix this run is in; nullptr when the run names none.
-const LineFacts* ThisLine() {
-    std::string version = PrefixVersion();
-    for (const LineFacts& line : kLines) {
-        if (version == line.version) return &line;
-    }
-    return nullptr;
-}
-
-OSVERSIONINFOA ReportedVersion() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = sizeof info;
-    GetVersionExA(&info);
-    return info;
-}
+const LineFacts* ThisLine() { return test::FactsOfThisPrefix(kLines); }
 
 TEST(ReportedWindows, IsTheVersionThePrefixIsSetTo) {
     const LineFacts* line = ThisLine();
-    ASSERT_NE(line, nullptr) << "PAVLUNE_WINE_VERSION names no known version: \"" << PrefixVersion() << "\"";
-    OSVERSIONINFOA info = ReportedVersion();
+    ASSERT_NE(line, nullptr) << "PAVLUNE_WINE_VERSION names no known version: \"" << test::Environment("PAVLUNE_WINE_VERSION") << "\"";
+    OSVERSIONINFOA info = test::ReportedVersion();
     EXPECT_EQ(info.dwPlatformId, line->platformId);
     EXPECT_EQ(info.dwMajorVersion, line->majorVersion);
     EXPECT_EQ(info.dwMinorVersion, line->minorVersion);
-}
-
-std::string SystemDirectory() {
-    char directory[MAX_PATH] = {};
-    GetSystemDirectoryA(directory, sizeof directory);
-    return directory;
-}
-
-std::string WindowsDirectory() {
-    char directory[MAX_PATH] = {};
-    GetWindowsDirectoryA(directory, sizeof directory);
-    return directory;
 }
 
 class SaverTextStoreTest : public ::testing::Test {
@@ -94,7 +63,7 @@ protected:
     void Choose3DText() { RMenu3DClick(menu_); }
 
     const LineFacts* line_ = nullptr;
-    OSVERSIONINFOA version_ = ReportedVersion();
+    OSVERSIONINFOA version_ = test::ReportedVersion();
     PopupMenuModel menu_ = BuildCommandMenu();
     SaverTextStore store_{version_, menu_};
 };
@@ -128,11 +97,11 @@ public:
         for (const std::string& path : paths_) DeleteFileA(path.c_str());
     }
     void Create(const std::string& name) {
-        std::string path = SystemDirectory() + "\\" + name;
+        std::string path = test::SystemDirectory() + "\\" + name;
         WriteFileBytes(path, "");
         paths_.push_back(path);
     }
-    void Remove(const std::string& name) { DeleteFileA((SystemDirectory() + "\\" + name).c_str()); }
+    void Remove(const std::string& name) { DeleteFileA((test::SystemDirectory() + "\\" + name).c_str()); }
 
 private:
     std::vector<std::string> paths_;
@@ -140,7 +109,7 @@ private:
 
 TEST_F(SaverTextStoreTest, ThreeDTextSaverInstalledOnlyUnderThisLinesName) {
     SystemFiles files;
-    ASSERT_FALSE(FileExists(SystemDirectory() + "\\" + line_->threeDSaverFile)) << "the prefix has it already";
+    ASSERT_FALSE(FileExists(test::SystemDirectory() + "\\" + line_->threeDSaverFile)) << "the prefix has it already";
     Choose3DText();
     EXPECT_FALSE(store_.Is3DTextSaverInstalled());
 
@@ -360,7 +329,7 @@ protected:
         SaverTextStoreTest::SetUp();
         if (IsSkipped()) return;
         if (Nt()) GTEST_SKIP() << "9x line only";
-        controlIni_ = WindowsDirectory() + "\\CONTROL.INI";
+        controlIni_ = test::WindowsDirectory() + "\\CONTROL.INI";
         DeleteFileA(controlIni_.c_str());
     }
     void TearDown() override {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "win/files.h"
 
 namespace pavlune::test {
@@ -135,6 +137,66 @@ bool WatchModal(const char* caption, const std::function<void(HWND box)>& look, 
     bool looked = watch.Looked;
     watch = ModalWatch{};
     return looked;
+}
+
+std::string SystemDirectory() {
+    char directory[MAX_PATH] = {};
+    GetSystemDirectoryA(directory, sizeof directory);
+    return directory;
+}
+
+std::string WindowsDirectory() {
+    char directory[MAX_PATH] = {};
+    GetWindowsDirectoryA(directory, sizeof directory);
+    return directory;
+}
+
+void ExpectClientSizeInTheMiddle(HWND window, int width, int height) {
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, width);
+    EXPECT_EQ(client.bottom, height);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    EXPECT_LE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)), 1);
+    EXPECT_LE(std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)), 1);
+}
+
+std::string Environment(const char* name) {
+    char value[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length < sizeof value ? value : "";
+}
+
+OSVERSIONINFOA ReportedVersion() {
+    OSVERSIONINFOA info{};
+    info.dwOSVersionInfoSize = sizeof info;
+    GetVersionExA(&info);
+    return info;
+}
+
+void RecordShellOpen(const char* kind, const std::string& recordPath) {
+    std::string key = std::string(kind) + "\\shell\\open\\command";
+    std::string command = "C:\\windows\\system32\\cmd.exe /c echo \"%1\" >\"" + recordPath + "\"";
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, command.c_str(), static_cast<DWORD>(command.size())),
+              ERROR_SUCCESS);
+    char stored[MAX_PATH * 2] = "";
+    LONG size = sizeof stored;
+    ASSERT_EQ(RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), stored, &size), ERROR_SUCCESS);
+    ASSERT_EQ(std::string(stored), command);
+}
+
+std::string AwaitRecordedLine(const std::string& path) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
+        std::string line = ReadFileBytes(path);
+        std::size_t end = line.find("\r\n");
+        if (end == std::string::npos) continue;
+        line.resize(end);
+        while (!line.empty() && (line.back() == ' ' || line.back() == '"')) line.pop_back();
+        while (!line.empty() && line.front() == '"') line.erase(0, 1);
+        return line;
+    }
+    return "(nothing was opened)";
 }
 
 bool PumpUntil(const std::function<bool()>& done) {

@@ -69,6 +69,39 @@ public:
 // WM_QUIT was among them (the loop would have ended there).
 bool PumpMessages();
 
+std::string SystemDirectory();
+std::string WindowsDirectory();
+
+// Expects the window's client area to be width x height and the window to
+// sit in the middle of the screen.
+void ExpectClientSizeInTheMiddle(HWND window, int width, int height);
+
+// An environment variable of the test run; empty when it is not set.
+std::string Environment(const char* name);
+
+// The version record the prefix reports.
+OSVERSIONINFOA ReportedVersion();
+
+// The facts of the Windows version this run's prefix is set to
+// (PAVLUNE_WINE_VERSION), found by their .version; nullptr when none match.
+template <typename Facts, std::size_t N>
+const Facts* FactsOfThisPrefix(const Facts (&lines)[N]) {
+    const std::string version = Environment("PAVLUNE_WINE_VERSION");
+    for (const Facts& line : lines) {
+        if (version == line.version) return &line;
+    }
+    return nullptr;
+}
+
+// Points the shell's "open" of a kind of file or link (a class under
+// HKEY_CLASSES_ROOT) at a command that writes what it was given into
+// recordPath, so nothing real is started. Fails the test when it cannot.
+void RecordShellOpen(const char* kind, const std::string& recordPath);
+
+// Waits up to 20 s for that command to write its line into path; returns the
+// line without blanks and quotes around it.
+std::string AwaitRecordedLine(const std::string& path);
+
 // Runs show(), which shows a modal box with that caption and returns when
 // it closes; once the box is on the screen, look(box) runs from a timer and
 // must close it (or make it close). A box that does not appear, or does not
