@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "win/controls.h"
 #include "win/files.h"
+#include "win/win_util.h"
 
 namespace pavlune {
 namespace {
@@ -23,16 +24,6 @@ constexpr int kClientHeight = 146;
 constexpr int kReadMeId = 101;
 constexpr int kLabel3Id = 103;
 constexpr int kLabel4Id = 104;
-
-SIZE TextExtent(HWND window, HFONT font, const std::string& text) {
-    SIZE extent{};
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
-    return extent;
-}
 
 // Panel1: the bevelled frame around the texts. The labels on it are its
 // children, so their clicks and colour questions arrive here and are passed
@@ -91,50 +82,36 @@ std::string BuildMailLink(const std::string& address, const std::string& exePath
     return "mailto:" + address + "?Subject=about Pavlune Ver" + ReadVersionString(exePath, "FileVersion");
 }
 
-TAboutBox::TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs)
-    : CodeBuiltDialog(dialogs, IDABORT, "バージョン情報を表示できません"),
+TAboutBox::TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs, std::string programFolder)
+    : CodeBuiltDialog(instance, dialogs, IDABORT, "バージョン情報を表示できません"),
       owner_(owner),
-      instance_(instance),
-      dialogs_(dialogs),
+      programFolder_(std::move(programFolder)),
       font_(CreateUiFont()),
       linkFont_(CreateUiFont(true)) {}
 
-TAboutBox::~TAboutBox() {
-    if (font_) DeleteObject(font_);
-    if (linkFont_) DeleteObject(linkFont_);
-}
-
 INT_PTR TAboutBox::ShowModal() {
     RegisterFaceClass(instance_, kPanelClassName, PanelProc);
-    INT_PTR result = RunModal(instance_, owner_);
+    INT_PTR result = RunModal(owner_);
     if (result == -1) throw Error("バージョン情報を表示できません");
     return result;
 }
 
-bool TAboutBox::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+// Escape and the close box answer as OK does.
+void TAboutBox::OnCancel() { EndDialog(handle_, IDOK); }
+
+void TAboutBox::OnCommand(int id, int notification) {
+    if (id == kReadMeId) {
+        Button1Click();
+        EndDialog(handle_, IDOK);
+    } else if (id == kLabel3Id && notification == STN_CLICKED) {
+        Label3Click();
+    } else if (id == kLabel4Id && notification == STN_CLICKED) {
+        Label4Click();
+    }
+}
+
+bool TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     switch (message) {
-        case WM_INITDIALOG:
-            FormCreate();
-            result = FALSE;  // the focus is set already
-            return true;
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDOK:
-                case IDCANCEL:  // Escape and the close box answer as OK does
-                    EndDialog(handle_, IDOK);
-                    return true;
-                case kReadMeId:
-                    Button1Click();
-                    EndDialog(handle_, IDOK);
-                    return true;
-                case kLabel3Id:
-                    if (HIWORD(wParam) == STN_CLICKED) Label3Click();
-                    return true;
-                case kLabel4Id:
-                    if (HIWORD(wParam) == STN_CLICKED) Label4Click();
-                    return true;
-            }
-            return false;
         case WM_CTLCOLORSTATIC:
             if (!IsLink(reinterpret_cast<HWND>(lParam))) return false;
             SetTextColor(reinterpret_cast<HDC>(wParam), RGB(0, 0, 255));
@@ -155,31 +132,31 @@ bool TAboutBox::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& re
     return false;
 }
 
-void TAboutBox::FormCreate() {
+void TAboutBox::OnInit() {
     SetWindowTextA(handle_, kAboutBoxCaption);
     PlaceOnScreen(kClientWidth, kClientHeight);
 
-    HWND panel = CreateControl(handle_, 0, kPanelClassName, "", 0, -1, Bounds(8, 8, 281, 100), nullptr);
+    HWND panel = CreateControl(handle_, kPanelClassName, "", 0, -1, Bounds(8, 8, 281, 100), nullptr);
 
     icon_ = UniqueIcon(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, 0)));
-    HWND programIcon = CreateControl(panel, 0, "STATIC", "", SS_ICON, -1, Bounds(24, 15, 32, 32), nullptr);
+    HWND programIcon = CreateControl(panel, "STATIC", "", SS_ICON, -1, Bounds(24, 15, 32, 32), nullptr);
     SendMessageA(programIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
     // An icon static sizes itself to its picture; the place stays as laid out.
     SetWindowPos(programIcon, nullptr, 24, 15, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    CreateControl(panel, 0, "STATIC", kProductTitle, SS_CENTER | SS_NOPREFIX, -1, Bounds(86, 8, 152, 12), font_);
-    CreateLabel(panel, 132, 24, "Pavlune for", font_);
-    CreateLabel(panel, 84, 40, "Windows95/98/Me/NT4/2000/XP", font_);
-    CreateLabel(panel, 130, 55, "Version 0.9.7", font_);
-    CreateLabel(panel, 29, 67, "Support", font_);
+    CreateControl(panel, "STATIC", kProductTitle, SS_CENTER | SS_NOPREFIX, -1, Bounds(86, 8, 152, 12), font_.get());
+    CreateLabel(panel, 132, 24, "Pavlune for", font_.get());
+    CreateLabel(panel, 84, 40, "Windows95/98/Me/NT4/2000/XP", font_.get());
+    CreateLabel(panel, 130, 55, "Version 0.9.7", font_.get());
+    CreateLabel(panel, 29, 67, "Support", font_.get());
     // The links: SS_NOTIFY makes a click arrive as STN_CLICKED.
-    label3_ = CreateLabel(panel, 85, 67, kSupportWeb, linkFont_, SS_NOTIFY, kLabel3Id);
-    label4_ = CreateLabel(panel, 85, 81, kSupportMail, linkFont_, SS_NOTIFY, kLabel4Id);
+    label3_ = CreateLabel(panel, 85, 67, kSupportWeb, linkFont_.get(), SS_NOTIFY, kLabel3Id);
+    label4_ = CreateLabel(panel, 85, 81, kSupportMail, linkFont_.get(), SS_NOTIFY, kLabel4Id);
 
-    HWND okButton = CreateControl(handle_, 0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
-                                  Bounds(68, 112, 75, 25), font_);
-    CreateControl(handle_, 0, "BUTTON", "&ReadMe", BS_PUSHBUTTON | WS_TABSTOP, kReadMeId, Bounds(156, 112, 75, 25),
-                  font_);
+    HWND okButton = CreateControl(handle_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+                                  Bounds(68, 112, 75, 25), font_.get());
+    CreateControl(handle_, "BUTTON", "&ReadMe", BS_PUSHBUTTON | WS_TABSTOP, kReadMeId, Bounds(156, 112, 75, 25),
+                  font_.get());
     SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
     SetFocus(okButton);
 }
@@ -188,19 +165,15 @@ void TAboutBox::FormCreate() {
 HWND TAboutBox::CreateLabel(HWND parent, int left, int top, const std::string& text, HFONT font, DWORD style,
                             int id) {
     SIZE extent = TextExtent(handle_, font, text);
-    return CreateControl(parent, 0, "STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX | style, id,
+    return CreateControl(parent, "STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX | style, id,
                          Bounds(left, top, extent.cx, extent.cy), font);
 }
 
-void TAboutBox::Label3Click() {
-    ShellExecuteA(handle_, nullptr, WindowText(label3_).c_str(), nullptr, nullptr, SW_SHOW);
-}
+void TAboutBox::Label3Click() { OpenWithShell(handle_, WindowText(label3_)); }
 
-void TAboutBox::Label4Click() {
-    ShellExecuteA(handle_, nullptr, BuildMailLink(WindowText(label4_), ModuleFileName()).c_str(), nullptr, nullptr,
-                  SW_SHOW);
-}
+void TAboutBox::Label4Click() { OpenWithShell(handle_, BuildMailLink(WindowText(label4_), ModuleFileName())); }
 
-void TAboutBox::Button1Click() { ShellExecuteA(handle_, nullptr, kReadMeFile, nullptr, nullptr, SW_SHOW); }
+// The ReadMe lives beside the program, whatever folder the program was started from.
+void TAboutBox::Button1Click() { OpenWithShell(handle_, programFolder_ + kReadMeFile); }
 
 }  // namespace pavlune

@@ -26,17 +26,19 @@ std::string BuildMailLink(const std::string& address, const std::string& exePath
 class TAboutBox : private CodeBuiltDialog {
 public:
     // The box belongs to owner; its picture is icon resource 1 of instance.
-    TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs);
-    ~TAboutBox() override;
+    // programFolder (ending in a backslash) holds the ReadMe file.
+    TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs, std::string programFolder);
 
     // Shows the box modally and returns once it is closed: IDOK, or IDABORT
     // when it could not be built (the error box has told the user why).
     INT_PTR ShowModal();
 
 private:
-    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnInit() override;
+    void OnCancel() override;
+    void OnCommand(int id, int notification) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
-    void FormCreate();
     HWND CreateLabel(HWND parent, int left, int top, const std::string& text, HFONT font, DWORD style = 0,
                      int id = -1);
     bool IsLink(HWND control) const { return control && (control == label3_ || control == label4_); }
@@ -46,12 +48,11 @@ private:
     void Button1Click();
 
     HWND owner_;
-    HINSTANCE instance_;
-    UserDialogs& dialogs_;
+    std::string programFolder_;
     HWND label3_ = nullptr;
     HWND label4_ = nullptr;
-    HFONT font_;
-    HFONT linkFont_;
+    UniqueFont font_;
+    UniqueFont linkFont_;
     UniqueIcon icon_;
 };
 

@@ -1,14 +1,14 @@
 // Program entry: one instance per session, a hidden main window, the message
 // loop, and the end of shut-down. No command line is read; the exit code is
 // always 0.
-#include <winsock2.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/main_form.h"
 #include "common/error.h"
 #include "win/dialogs.h"
 #include "win/files.h"
+#include "win/handles.h"
+#include "win/win_util.h"
 
 namespace {
 
@@ -17,10 +17,7 @@ constexpr const char* kMutexName = "Pavlune_Mutex";
 // True when another instance already runs. The mutex stays owned by this
 // process until it ends.
 bool AnotherInstanceRuns() {
-    if (HANDLE existing = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)) {
-        CloseHandle(existing);
-        return true;
-    }
+    if (pavlune::UniqueHandle existing(OpenMutexA(MUTEX_ALL_ACCESS, FALSE, kMutexName)); existing) return true;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, TRUE};
     CreateMutexA(&attributes, TRUE, kMutexName);
     return false;
@@ -39,8 +36,7 @@ void RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (AnotherInstanceRuns()) return 0;
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    pavlune::InitCommonControlClasses();
 
     pavlune::Win32Dialogs dialogs;
     pavlune::WithErrorBox(dialogs, nullptr, [&] {

@@ -9,6 +9,7 @@
 #include "saver/saver_kind.h"
 #include "saver/screen_saver_active.h"
 #include "win/menu_renderer.h"
+#include "win/win_util.h"
 
 namespace pavlune {
 
@@ -30,27 +31,30 @@ void RegisterMainFormClass(HINSTANCE instance) {
 }
 
 TPavluneMainForm::TPavluneMainForm(const Context& context)
-    : context_(context),
+    : VersionInfo(ReadWindowsVersion()),
+      context_(context),
       settingsPath_(ChangeFileExt(context.ExePath, ".INI")),
+      programFolder_(ExtractFilePath(context.ExePath)),
       commandMenu_(BuildCommandMenu()),
       saverText_(VersionInfo, commandMenu_) {
     // A hidden top-level window (not a message-only one), so that a polite
     // taskkill, which posts WM_CLOSE, reaches it.
-    handle_ = CreateWindowExA(0, kMainFormClassName, kApplicationTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, context.Instance, this);
-    if (!handle_) throw Error("メインウィンドウを作成できません");
-    messageMenu_ = std::make_unique<MessageMenuLoader>(handle_, ChangeFileExt(context.ExePath, ".TXT"),
+    window_.reset(CreateWindowExA(0, kMainFormClassName, kApplicationTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, context.Instance,
+                                  this));
+    if (!window_) throw Error("メインウィンドウを作成できません");
+    messageMenu_ = std::make_unique<MessageMenuLoader>(Handle(), ChangeFileExt(context.ExePath, ".TXT"),
                                                        context.Dialogs);
-    trayPicture_ = static_cast<HICON>(LoadImageA(context.Instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0));
-    tray_ = std::make_unique<TrayIcon>(handle_, WM_TRAY_NOTIFY, trayPicture_);
+    trayPicture_.reset(static_cast<HICON>(LoadImageA(context.Instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0)));
+    tray_ = std::make_unique<TrayIcon>(Handle(), WM_TRAY_NOTIFY, trayPicture_.get());
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     LoadCommandImages();
     launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
-        handle_, VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_,
+        Handle(), VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_.get(),
         [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT")});
     WireCommands();
-    presence_ = std::make_unique<LanPresence>(handle_, context.Instance, context.Dialogs, MyName);
-    WithErrorBox(context_.Dialogs, handle_, [this] { FormCreate(); });
+    presence_ = std::make_unique<LanPresence>(Handle(), context.Instance, context.Dialogs, MyName);
+    WithErrorBox(context_.Dialogs, Handle(), [this] { FormCreate(); });
 }
 
 TPavluneMainForm::~TPavluneMainForm() {
@@ -58,10 +62,7 @@ TPavluneMainForm::~TPavluneMainForm() {
     presence_.reset();
     launcher_.reset();
     messageMenu_.reset();
-    if (commandImages_) ImageList_Destroy(commandImages_);
-    if (trayPicture_) DestroyIcon(trayPicture_);
-    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
-    DestroyWindow(handle_);
+    window_.reset();
 }
 
 LRESULT CALLBACK TPavluneMainForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -70,7 +71,7 @@ LRESULT CALLBACK TPavluneMainForm::WindowProc(HWND window, UINT message, WPARAM 
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* form = reinterpret_cast<TPavluneMainForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!form || !form->handle_) return DefWindowProcA(window, message, wParam, lParam);
+    if (!form || !form->window_) return DefWindowProcA(window, message, wParam, lParam);
 
     LRESULT result = 0;
     WithErrorBox(form->context_.Dialogs, window, [&] { result = form->Dispatch(message, wParam, lParam); });
@@ -110,13 +111,12 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     // The shell restarted: without the icon again the program would be unreachable.
     if (message == taskbarCreated_ && taskbarCreated_ != 0) tray_->TrayNotify(true);
-    return DefWindowProcA(handle_, message, wParam, lParam);
+    return DefWindowProcA(Handle(), message, wParam, lParam);
 }
 
 void TPavluneMainForm::FormCreate() {
-    // 1. The system's version decides where its settings live.
-    VersionInfo.dwOSVersionInfoSize = sizeof VersionInfo;
-    GetVersionExA(&VersionInfo);
+    // 1. The system's version decides where its settings live. It was read
+    //    when the form was made, before any subsystem that needs it.
     // 2. The saver flag as it was before anything changed it.
     SaverActiveAtStart = ReadScreenSaverActive() ? 1 : 0;
     // 3. The message menu. An icon that cannot be loaded is reported, and
@@ -124,7 +124,7 @@ void TPavluneMainForm::FormCreate() {
     try {
         messageMenu_->LoadMessageMenu();
     } catch (const std::exception& e) {
-        ShowErrorBox(context_.Dialogs, handle_, e.what());
+        ShowErrorBox(context_.Dialogs, Handle(), e.what());
     }
     // 4. The tray icon.
     tray_->TrayNotify(true);
@@ -146,7 +146,7 @@ void TPavluneMainForm::FormCreate() {
         RMenuScreenSaverDisabledClick(commandMenu_);
     }
     // 13. The NT line has no password change of its own.
-    if (VersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT) commandMenu_.Item("RMenuPasswordChange").Visible = false;
+    if (VersionInfo.Nt) commandMenu_.Item("RMenuPasswordChange").Visible = false;
     // 14, 15. The password state and policy are read here once the password options are in.
     // 16. Take-over.
     commandMenu_.SetChecked("RMenuScreenSaverJack", settings.ReadBoolean("ScreenSaveJack", false));
@@ -157,7 +157,7 @@ void TPavluneMainForm::FormCreate() {
     // 18. The installed savers.
     launcher_->BuildSaverSubmenu();
     // 19. The phrase files named by the message menu.
-    BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu());
+    BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu(), programFolder_);
     // 20. The user's name on the LAN.
     MyName = settings.ReadText("MyName", "");
     // 21. Nothing is written at start-up; the settings file needs no closing.
@@ -185,7 +185,7 @@ void TPavluneMainForm::FormClose() {
 void TPavluneMainForm::FormDestroy() noexcept {
     if (destroyed_) return;
     destroyed_ = true;
-    WithErrorBox(context_.Dialogs, handle_, [this] {
+    WithErrorBox(context_.Dialogs, Handle(), [this] {
         tray_->TrayNotify(false);
         SettingsFile settings(settingsPath_);
         settings.WriteBoolean("KIND", commandMenu_.IsChecked("RMenuDengon"));
@@ -205,13 +205,12 @@ void TPavluneMainForm::RestoreSaverActive() noexcept {
 }
 
 void TPavluneMainForm::LoadCommandImages() {
-    commandImages_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 8);
+    commandImages_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 8));
     for (int index = 0; index < kCommandImageCount; ++index) {
-        auto icon = static_cast<HICON>(
-            LoadImageA(context_.Instance, MAKEINTRESOURCEA(kFirstCommandImage + index), IMAGE_ICON, 16, 16, 0));
+        UniqueIcon icon(static_cast<HICON>(
+            LoadImageA(context_.Instance, MAKEINTRESOURCEA(kFirstCommandImage + index), IMAGE_ICON, 16, 16, 0)));
         if (!icon) break;  // a build without the pictures (the tests) draws none
-        ImageList_ReplaceIcon(commandImages_, -1, icon);
-        DestroyIcon(icon);
+        ImageList_ReplaceIcon(commandImages_.get(), -1, icon.get());
     }
 }
 
@@ -247,17 +246,15 @@ void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
     GetCursorPos(&at);
     switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDOWN: {
-            SetForegroundWindow(handle_);
+            SetForegroundWindow(Handle());
             auto chosen = [this](const MessageEntry& entry) { MessageItemClick(MessageChoice::From(entry)); };
             OpenMenu(MessageMenuItems(messageMenu_->Menu(), chosen), messageMenu_->Images(), 0, at);
             break;
         }
         case WM_RBUTTONDOWN: {
-            SetForegroundWindow(handle_);
+            SetForegroundWindow(Handle());
             PopupMenuRPopup();
-            bool above40 =
-                VersionInfo.dwMajorVersion > 4 || (VersionInfo.dwMajorVersion == 4 && VersionInfo.dwMinorVersion > 0);
-            OpenMenu(commandMenu_.Items(), commandImages_, above40 ? TPM_VERNEGANIMATION : 0, at);
+            OpenMenu(commandMenu_.Items(), commandImages_.get(), VersionInfo.Above40 ? TPM_VERNEGANIMATION : 0, at);
             break;
         }
         case WM_LBUTTONDBLCLK:
@@ -277,7 +274,7 @@ void TPavluneMainForm::PopupMenuRPopup() {
 }
 
 void TPavluneMainForm::OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at) {
-    std::function<void()> action = TrackMenu(handle_, items, at, {images, extraFlags});
+    std::function<void()> action = TrackMenu(Handle(), items, at, {images, extraFlags, VersionInfo.ExtendedMenuItems});
     if (action) action();
 }
 
@@ -286,7 +283,7 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     std::string base = MessageBase(choice.Caption);
     std::string addition;
     if (choice.AskAddString) {
-        TPavluneAddStringDialog dialog(handle_, context_.Instance, context_.Dialogs, ExtractFilePath(context_.ExePath),
+        TPavluneAddStringDialog dialog(Handle(), context_.Instance, context_.Dialogs, programFolder_,
                                        choice.AddStringsFile, commandMenu_.IsChecked("RMenuAutoAddStringSave"),
                                        commandMenu_.IsChecked("RMenuAutoAddStringSort"));
         if (!dialog.ShowModal()) return;  // Cancel: nothing written, sent or started
@@ -312,7 +309,9 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     if (commandMenu_.IsChecked("RMenu3D")) saverText_.ExchangeSaverDemoType(settingsName, previousDemoType);
 }
 
-void TPavluneMainForm::RMenuAboutClick() { TAboutBox(handle_, context_.Instance, context_.Dialogs).ShowModal(); }
+void TPavluneMainForm::RMenuAboutClick() {
+    TAboutBox(Handle(), context_.Instance, context_.Dialogs, programFolder_).ShowModal();
+}
 
 void TPavluneMainForm::N8Click() { presence_->N8Click(); }
 

@@ -4,7 +4,6 @@
 // error box.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 
 #include <memory>
@@ -18,6 +17,7 @@
 #include "saver/saver_launcher.h"
 #include "saver/saver_text_store.h"
 #include "win/dialogs.h"
+#include "win/handles.h"
 
 namespace pavlune {
 
@@ -44,7 +44,7 @@ public:
     // Puts the screen-saver-active flag back as it was at start-up.
     ~TPavluneMainForm();
 
-    HWND Handle() const { return handle_; }
+    HWND Handle() const { return window_.get(); }
 
     // The last steps of shut-down, once the message loop has stopped: the
     // options are written to the settings file. Runs once; errors are shown.
@@ -66,8 +66,9 @@ public:
     // The window procedure of the main window's class.
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    // Fields read by the subsystems.
-    OSVERSIONINFOA VersionInfo{};
+    // Fields read by the subsystems. The version facts come first: they are
+    // read before anything else is made.
+    const WindowsVersion VersionInfo;
     int SaverActiveAtStart = 0;
     bool SystemPasswordState = false;
     bool IgnoreNextDesktopNotice = false;
@@ -95,12 +96,13 @@ private:
 
     Context context_;
     std::string settingsPath_;
-    HWND handle_ = nullptr;
+    std::string programFolder_;  // ends in a backslash
+    UniqueOwnedWindow window_;
     PopupMenuModel commandMenu_;
     SaverTextStore saverText_;
     std::unique_ptr<MessageMenuLoader> messageMenu_;
-    HICON trayPicture_ = nullptr;           // Image1: the tray icon's 16 x 16 picture
-    HIMAGELIST commandImages_ = nullptr;    // ImageList1: pictures of the command menu
+    UniqueIcon trayPicture_;                // Image1: the tray icon's 16 x 16 picture
+    UniqueImageList commandImages_;         // ImageList1: pictures of the command menu
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<LanPresence> presence_;
     std::unique_ptr<SaverLauncher> launcher_;

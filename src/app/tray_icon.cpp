@@ -7,9 +7,10 @@
 namespace pavlune {
 
 namespace {
-// The record layout of Windows 2000 and XP, which every later shell accepts.
-constexpr DWORD kRecordSize = 488;
-static_assert(sizeof(NOTIFYICONDATAA) >= kRecordSize);
+// The record layout of Windows 2000 and XP, which every later shell accepts
+// (488 bytes in the 32-bit program).
+constexpr DWORD kRecordSize = NOTIFYICONDATAA_V2_SIZE;
+static_assert(sizeof(void*) != 4 || kRecordSize == 488);
 }  // namespace
 
 void TrayIcon::TrayNotify(bool add) {

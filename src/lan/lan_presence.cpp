@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "lan/local_now.h"
+#include "win/handles.h"
 
 namespace pavlune {
 
@@ -60,21 +61,21 @@ LanPresence::~LanPresence() = default;
 void LanPresence::BroadcastState(const std::string& payload, bool replay) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return;
-    SOCKET sock = socket(AF_INET, SOCK_DGRAM, 0);
-    BOOL on = TRUE;
-    if (sock != INVALID_SOCKET &&
-        setsockopt(sock, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
-        std::string text = replay ? payload : PresenceText(LocalNow(), payload);
-        lastSentState_ = text;
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(kPresencePort);
-        to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-        // The zero byte that ends the text goes with it.
-        sendto(sock, text.c_str(), static_cast<int>(text.size() + 1), 0, reinterpret_cast<const sockaddr*>(&to),
-               sizeof to);
+    {
+        UniqueSocket sock(socket(AF_INET, SOCK_DGRAM, 0));
+        BOOL on = TRUE;
+        if (sock && setsockopt(sock.get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
+            std::string text = replay ? payload : PresenceText(LocalNow(), payload);
+            lastSentState_ = text;
+            sockaddr_in to{};
+            to.sin_family = AF_INET;
+            to.sin_port = htons(kPresencePort);
+            to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+            // The zero byte that ends the text goes with it.
+            sendto(sock.get(), text.c_str(), static_cast<int>(text.size() + 1), 0,
+                   reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        }
     }
-    if (sock != INVALID_SOCKET) closesocket(sock);
     WSACleanup();
 }
 

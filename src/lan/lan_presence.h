@@ -3,7 +3,6 @@
 // the status table of everything heard, and the status list window.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 
 #include <deque>

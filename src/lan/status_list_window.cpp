@@ -7,6 +7,7 @@
 #include "common/error.h"
 #include "lan/local_now.h"
 #include "win/controls.h"
+#include "win/win_util.h"
 
 namespace pavlune {
 namespace {
@@ -14,6 +15,7 @@ namespace {
 constexpr const char* kWindowClassName = "TPavluneLVForm";
 constexpr const char* kPanelClassName = "TPavluneLVPanel";
 constexpr const char* kCaption = "自席表示一覧";
+constexpr const char* kNotCreated = "自席表示一覧を作成できません";
 
 // The main window's refresh request: it asks everybody for their state.
 constexpr UINT kRefreshRequestMessage = WM_USER + 2002;
@@ -54,20 +56,9 @@ LRESULT CALLBACK PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lPara
 void RegisterClasses(HINSTANCE instance, WNDPROC windowProc) {
     if (!RegisterFaceClass(instance, kWindowClassName, windowProc, LoadIconA(instance, MAKEINTRESOURCEA(1))) ||
         !RegisterFaceClass(instance, kPanelClassName, PanelProc)) {
-        throw Error("自席表示一覧を作成できません");
+        throw Error(kNotCreated);
     }
 }
-
-HWND CreateChild(DWORD exStyle, const char* className, DWORD style, RECT bounds, HWND parent, int id,
-                 HINSTANCE instance, HFONT font) {
-    HWND child = CreateWindowExA(exStyle, className, "", WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
-                                 bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-    if (!child) throw Error("自席表示一覧を作成できません");
-    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return child;
-}
-
 
 // LVITEMA wants writable text, though the list view only reads it here.
 char* ItemText(const std::string& text) { return const_cast<char*>(text.c_str()); }
@@ -78,53 +69,33 @@ TPavluneLVForm::TPavluneLVForm(HWND mainWindow, HINSTANCE instance, UserDialogs&
                                std::function<std::string()> myName)
     : mainWindow_(mainWindow), instance_(instance), dialogs_(dialogs), myName_(std::move(myName)),
       font_(CreateUiFont()) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
+    InitCommonControlClasses();
     RegisterClasses(instance_, &TPavluneLVForm::WindowProc);
 
-    // The frame around a client area of the laid-out size, in the middle of the desktop.
-    RECT frame = Bounds(0, 0, kClientWidth, kClientHeight);
-    AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    HWND created = CreateWindowExA(0, kWindowClassName, kCaption, kWindowStyle,
-                                   (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                                   (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, mainWindow_, nullptr,
+    HWND created = CreateWindowExA(0, kWindowClassName, kCaption, kWindowStyle, 0, 0, 0, 0, mainWindow_, nullptr,
                                    instance_, this);
-    if (!created) {
-        window_ = nullptr;
-        DeleteObject(font_);
-        throw Error("自席表示一覧を作成できません");
-    }
-    try {
-        CreateControls();
-        // The sending endpoint is placed with the form, so its port is taken from the start.
-        udp1_ = CreateEndpoint();
-    } catch (...) {
-        DestroyWindow(window_);
-        DeleteObject(font_);
-        throw;
-    }
+    if (!created) throw Error(kNotCreated);
+    PlaceInScreenCentre(window_.get(), kClientWidth, kClientHeight);
+    CreateControls();
+    // The sending endpoint is placed with the form, so its port is taken from the start.
+    udp1_ = CreateEndpoint();
 }
 
 TPavluneLVForm::~TPavluneLVForm() {
     udp1_.reset();
-    if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-    DeleteObject(font_);
+    window_.reset();
 }
 
 void TPavluneLVForm::CreateControls() {
-    HWND panel = CreateChild(0, kPanelClassName, WS_CLIPCHILDREN, Bounds(0, 0, kClientWidth, kPanelHeight), window_,
-                             -1, instance_, font_);
+    HWND panel = CreateChild({window_.get(), kPanelClassName, "", WS_CLIPCHILDREN, 0, -1,
+                              Bounds(0, 0, kClientWidth, kPanelHeight), font_.get()},
+                             kNotCreated);
     CreateToolBar(panel);
 
-    listView_ = CreateChild(WS_EX_CLIENTEDGE, WC_LISTVIEWA,
-                            WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                            Bounds(0, kPanelHeight, kClientWidth, kClientHeight - kPanelHeight), window_, kListViewId,
-                            instance_, font_);
+    listView_ = CreateChild({window_.get(), WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                             WS_EX_CLIENTEDGE, kListViewId,
+                             Bounds(0, kPanelHeight, kClientWidth, kClientHeight - kPanelHeight), font_.get()},
+                            kNotCreated);
     const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_HEADERDRAGDROP;
     SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
     for (int column = 0; column < kStatusColumnCount; ++column) {
@@ -141,11 +112,11 @@ void TPavluneLVForm::CreateControls() {
 // ToolBar1: two text buttons of a fixed size, no pictures. Its clicks come
 // straight to the form.
 void TPavluneLVForm::CreateToolBar(HWND panel) {
-    toolBar_ = CreateChild(0, TOOLBARCLASSNAMEA,
-                           TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
-                           Bounds(1, 1, kClientWidth - 2, kPanelHeight - 2), panel, kToolBarId, instance_, font_);
+    toolBar_ = CreateChild({panel, TOOLBARCLASSNAMEA, "", TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                            0, kToolBarId, Bounds(1, 1, kClientWidth - 2, kPanelHeight - 2), font_.get()},
+                           kNotCreated);
     SendMessageA(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageA(toolBar_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_), 0);
+    SendMessageA(toolBar_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_.get()), 0);
     SendMessageA(toolBar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
     TBBUTTON buttons[2] = {};
     const struct {
@@ -174,7 +145,7 @@ void TPavluneLVForm::SizeColumns() {
     }
 }
 
-bool TPavluneLVForm::IsVisible() const { return window_ && IsWindowVisible(window_); }
+bool TPavluneLVForm::IsVisible() const { return window_ && IsWindowVisible(window_.get()); }
 
 void TPavluneLVForm::Fill(const std::vector<StatusRow>& rows) {
     rows_ = rows;
@@ -187,9 +158,9 @@ void TPavluneLVForm::Fill(const std::vector<StatusRow>& rows) {
 }
 
 void TPavluneLVForm::ShowOnTop() {
-    ShowWindow(window_, SW_SHOW);
-    BringWindowToTop(window_);
-    SetForegroundWindow(window_);
+    ShowWindow(window_.get(), SW_SHOW);
+    BringWindowToTop(window_.get());
+    SetForegroundWindow(window_.get());
 }
 
 void TPavluneLVForm::ListView1ColumnClick(int column) {
@@ -209,7 +180,7 @@ void TPavluneLVForm::ListView1DblClick() {
     // The address is taken now: the list may be refilled while the user types.
     const std::string peer = rows_[static_cast<std::size_t>(selected)].PeerAddress;
     udp1_->RemoteHost = peer;
-    const std::string text = dialogs_.InputBox(window_, kInputCaption, kInputPrompt, kInputDefault, kInputMaxLength);
+    const std::string text = dialogs_.InputBox(window_.get(), kInputCaption, kInputPrompt, kInputDefault, kInputMaxLength);
     // Closing the window meanwhile released the endpoint; the message still goes.
     if (!udp1_) {
         udp1_ = CreateEndpoint();
@@ -231,14 +202,14 @@ void TPavluneLVForm::SelectRow(int index) {
 LRESULT CALLBACK TPavluneLVForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* created = reinterpret_cast<TPavluneLVForm*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        created->window_ = window;
+        created->window_.reset(window);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
     }
     auto* form = reinterpret_cast<TPavluneLVForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!form) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         // The owner went first (the main window at shut-down) and took this window with it.
-        form->window_ = nullptr;
+        form->window_.release();
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         return DefWindowProcA(window, message, wParam, lParam);
     }
@@ -271,14 +242,14 @@ LRESULT TPavluneLVForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             Close();
             return 0;
     }
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcA(window_.get(), message, wParam, lParam);
 }
 
 // Every way of closing ends here: the window is hidden, never destroyed,
 // and keeps its rows and its sort.
 void TPavluneLVForm::Close() {
     FormCloseQuery();
-    ShowWindow(window_, SW_HIDE);
+    ShowWindow(window_.get(), SW_HIDE);
 }
 
 void TPavluneLVForm::FormCloseQuery() { udp1_.reset(); }

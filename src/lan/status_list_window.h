@@ -3,7 +3,6 @@
 // colleague a short personal message.
 #pragma once
 
-#include <winsock2.h>  // before windows.h, as the endpoint needs
 #include <windows.h>
 
 #include <functional>
@@ -14,6 +13,7 @@
 #include "lan/presence.h"
 #include "lan/udp_endpoint.h"
 #include "win/dialogs.h"
+#include "win/handles.h"
 
 namespace pavlune {
 
@@ -26,7 +26,7 @@ public:
     TPavluneLVForm& operator=(const TPavluneLVForm&) = delete;
     ~TPavluneLVForm();
 
-    HWND Handle() const { return window_; }
+    HWND Handle() const { return window_.get(); }
     bool IsVisible() const;
 
     // Replaces the rows by copies of the table's rows, in name order.
@@ -61,10 +61,10 @@ private:
     HINSTANCE instance_;
     UserDialogs& dialogs_;
     std::function<std::string()> myName_;
-    HWND window_ = nullptr;
+    UniqueOwnedWindow window_;
     HWND toolBar_ = nullptr;
     HWND listView_ = nullptr;
-    HFONT font_ = nullptr;
+    UniqueFont font_;
     std::vector<StatusRow> rows_;
     ColumnSort sort_;
     std::unique_ptr<TUdpEndpoint> udp1_;

@@ -40,24 +40,19 @@ std::string DottedAddress(const in_addr& address) {
 
 TUdpEndpoint::TUdpEndpoint(UserDialogs& dialogs) : dialogs_(dialogs) {
     RegisterNotifyClassOnce(&TUdpEndpoint::WindowProc);
-    // Only socket notifications come here, so a message-only window will do.
-    notifyWindow_ = CreateWindowExA(0, kNotifyClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    GetModuleHandleA(nullptr), this);
+    // Only socket notifications come here. A hidden ordinary window: the
+    // message-only kind is unknown before Windows 2000.
+    notifyWindow_.reset(CreateWindowExA(0, kNotifyClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                        GetModuleHandleA(nullptr), this));
     if (!notifyWindow_) throw Error("UDP の通知ウィンドウを作成できません");
-    try {
-        StartWinsock();
-        CreateSocket();
-    } catch (...) {
-        DestroyWindow(notifyWindow_);
-        throw;
-    }
+    StartWinsock();
+    CreateSocket();
     ready_ = true;
 }
 
 TUdpEndpoint::~TUdpEndpoint() {
-    SetWindowLongPtrA(notifyWindow_, GWLP_USERDATA, 0);
-    DestroyWindow(notifyWindow_);
-    if (socket_ != INVALID_SOCKET) closesocket(socket_);
+    notifyWindow_.reset();
+    socket_.reset();
     if (winsockStarted_) WSACleanup();
 }
 
@@ -75,8 +70,8 @@ void TUdpEndpoint::StartWinsock() {
 
 void TUdpEndpoint::CreateSocket() {
     try {
-        socket_ = socket(AF_INET, SOCK_DGRAM, 0);
-        if (socket_ == INVALID_SOCKET) ErrorManager(kWouldBlockMask);
+        socket_.reset(socket(AF_INET, SOCK_DGRAM, 0));
+        if (!socket_) ErrorManager(kWouldBlockMask);
     } catch (...) {
         StopWinsock();
         throw;
@@ -96,14 +91,13 @@ void TUdpEndpoint::Loaded() {
     localAddress.sin_port = htons(static_cast<u_short>(localPort_));
     lookupDone_ = false;
     // Not examined: with the port taken, the endpoint just hears nothing.
-    bind(socket_, reinterpret_cast<const sockaddr*>(&localAddress), sizeof localAddress);
-    WSAAsyncSelect(socket_, notifyWindow_, kNotifyMessage, FD_READ);
+    bind(socket_.get(), reinterpret_cast<const sockaddr*>(&localAddress), sizeof localAddress);
+    WSAAsyncSelect(socket_.get(), notifyWindow_.get(), kNotifyMessage, FD_READ);
 }
 
 void TUdpEndpoint::SetLocalPort(int port) {
-    if (socket_ != INVALID_SOCKET) {
-        closesocket(socket_);
-        socket_ = INVALID_SOCKET;
+    if (socket_) {
+        socket_.reset();
         DropReadEventsOfClosedSocket();
     }
     StopWinsock();
@@ -122,10 +116,10 @@ void TUdpEndpoint::DropReadEventsOfClosedSocket() {
     // queue, to be seen after Loaded has reset the lookup state.
     std::vector<MSG> lookupAnswers;
     MSG message;
-    while (PeekMessageA(&message, notifyWindow_, kNotifyMessage, kNotifyMessage, PM_REMOVE)) {
+    while (PeekMessageA(&message, notifyWindow_.get(), kNotifyMessage, kNotifyMessage, PM_REMOVE)) {
         if (WSAGETSELECTEVENT(message.lParam) != FD_READ) lookupAnswers.push_back(message);
     }
-    for (const MSG& answer : lookupAnswers) PostMessageA(notifyWindow_, answer.message, answer.wParam, answer.lParam);
+    for (const MSG& answer : lookupAnswers) PostMessageA(notifyWindow_.get(), answer.message, answer.wParam, answer.lParam);
 }
 
 void TUdpEndpoint::SetReceiveQueueSize(int bytes) {
@@ -134,7 +128,7 @@ void TUdpEndpoint::SetReceiveQueueSize(int bytes) {
 }
 
 void TUdpEndpoint::ApplyReceiveQueueSize() {
-    setsockopt(socket_, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveQueueSize_),
+    setsockopt(socket_.get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveQueueSize_),
                sizeof receiveQueueSize_);
 }
 
@@ -143,6 +137,9 @@ LRESULT CALLBACK TUdpEndpoint::WindowProc(HWND window, UINT message, WPARAM wPar
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
+    // A polite taskkill asks every top-level window of the program to close:
+    // the main window answers for the program, this one stays as it is.
+    if (message == WM_CLOSE) return 0;
     auto* endpoint = reinterpret_cast<TUdpEndpoint*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!endpoint || message != kNotifyMessage || !endpoint->ready_) {
         return DefWindowProcA(window, message, wParam, lParam);
@@ -165,7 +162,7 @@ void TUdpEndpoint::Notified(LPARAM lParam) {
 void TUdpEndpoint::ProcessIncomingdata() {
     sockaddr_in from{};
     int fromLength = sizeof from;
-    receivedCount_ = recvfrom(socket_, receiveBuffer_, kReceiveBufferSize, 0, reinterpret_cast<sockaddr*>(&from),
+    receivedCount_ = recvfrom(socket_.get(), receiveBuffer_, kReceiveBufferSize, 0, reinterpret_cast<sockaddr*>(&from),
                               &fromLength);
     if (!OnDataReceived) return;
     OnDataReceived(*this, receivedCount_, DottedAddress(from.sin_addr), ntohs(from.sin_port));
@@ -184,7 +181,7 @@ void TUdpEndpoint::SendBuffer(const char* buff, int length) {
     remoteAddress_.sin_family = AF_INET;
     remoteAddress_.sin_port = htons(static_cast<u_short>(RemotePort));
     // Not examined: a datagram that cannot go is simply lost.
-    sendto(socket_, buff, length, 0, reinterpret_cast<const sockaddr*>(&remoteAddress_), sizeof remoteAddress_);
+    sendto(socket_.get(), buff, length, 0, reinterpret_cast<const sockaddr*>(&remoteAddress_), sizeof remoteAddress_);
 }
 
 void TUdpEndpoint::ResolveRemoteHost() {
@@ -212,7 +209,7 @@ void TUdpEndpoint::ResolveRemoteHost() {
 void TUdpEndpoint::LookUpHostName(const char* host) {
     lookupDone_ = false;
     lookupSucceeded_ = false;
-    if (!WSAAsyncGetHostByName(notifyWindow_, kNotifyMessage, host, lookupBuffer_, sizeof lookupBuffer_)) {
+    if (!WSAAsyncGetHostByName(notifyWindow_.get(), kNotifyMessage, host, lookupBuffer_, sizeof lookupBuffer_)) {
         // No lookup started, so no completion will come: that is a failure.
         return;
     }

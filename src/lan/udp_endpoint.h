@@ -4,7 +4,7 @@
 // out with ReadBuffer. Errors are exceptions with fixed English texts.
 #pragma once
 
-#include <winsock2.h>
+#include <winsock.h>
 #include <windows.h>
 
 #include <functional>
@@ -12,6 +12,7 @@
 
 #include "common/error.h"
 #include "win/dialogs.h"
+#include "win/handles.h"
 
 namespace pavlune {
 
@@ -76,14 +77,14 @@ private:
     int receivedCount_ = 0;
     int localPort_ = 0;
     sockaddr_in remoteAddress_{};
-    HWND notifyWindow_ = nullptr;
+    UniqueOwnedWindow notifyWindow_;
     bool lookupDone_ = false;
     bool lookupCancelled_ = false;
     bool lookupSucceeded_ = false;
     alignas(hostent) char lookupBuffer_[MAXGETHOSTSTRUCT] = {};
     bool ready_ = false;
     int lastError_ = 0;
-    SOCKET socket_ = INVALID_SOCKET;
+    UniqueSocket socket_;
     // Whether this endpoint holds a WSAStartup that WSACleanup must release.
     bool winsockStarted_ = false;
     // 0: the system's default; otherwise applied to every new socket too.

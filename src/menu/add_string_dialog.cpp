@@ -7,6 +7,7 @@
 #include "menu/add_strings.h"
 #include "win/controls.h"
 #include "win/files.h"
+#include "win/win_util.h"
 
 namespace pavlune {
 namespace {
@@ -28,9 +29,8 @@ int WindowHeight(HWND window) {
 TPavluneAddStringDialog::TPavluneAddStringDialog(HWND owner, HINSTANCE instance, UserDialogs& dialogs,
                                                  const std::string& programFolder, const std::string& listFileName,
                                                  bool saveOption, bool sortOption)
-    : CodeBuiltDialog(dialogs, IDCANCEL, "追加文の入力ダイアログを表示できません"),
+    : CodeBuiltDialog(instance, dialogs, IDCANCEL, "追加文の入力ダイアログを表示できません"),
       owner_(owner),
-      instance_(instance),
       dialogs_(dialogs),
       path_(PhraseListPath(programFolder, listFileName)),
       saveOption_(saveOption),
@@ -45,51 +45,31 @@ TPavluneAddStringDialog::TPavluneAddStringDialog(HWND owner, HINSTANCE instance,
     }
 }
 
-TPavluneAddStringDialog::~TPavluneAddStringDialog() {
-    if (font_) DeleteObject(font_);
-}
-
 bool TPavluneAddStringDialog::ShowModal() {
-    INT_PTR result = RunModal(instance_, owner_);
+    INT_PTR result = RunModal(owner_);
     if (result == -1) throw Error("追加文の入力ダイアログを表示できません");
     return result == IDOK;
 }
 
-// Returns whether the message was handled. WM_INITDIALOG answers FALSE
-// because the focus is set already.
-bool TPavluneAddStringDialog::Dispatch(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
-    result = TRUE;
-    switch (message) {
-        case WM_INITDIALOG:
-            FormCreate();
-            return false;
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
-                case IDOK:
-                    OKBtnClick();
-                    Close(IDOK);
-                    return true;
-                case IDCANCEL:  // also Escape and the close box
-                    Close(IDCANCEL);
-                    return true;
-            }
-            return false;
-    }
-    return false;
+void TPavluneAddStringDialog::OnOK() {
+    OKBtnClick();
+    Close(IDOK);
 }
 
-void TPavluneAddStringDialog::FormCreate() {
+void TPavluneAddStringDialog::OnCancel() { Close(IDCANCEL); }
+
+void TPavluneAddStringDialog::OnInit() {
     SetWindowTextA(handle_, kAddStringDialogCaption);
     PlaceOnScreen(kClientWidth, kClientHeight);
 
-    CreateControl(handle_, 0, "STATIC", "追加したい文を入力または選択してください", SS_LEFT | SS_NOPREFIX, -1,
-                  Bounds(6, 8, 217, 12), font_);
+    CreateControl(handle_, "STATIC", "追加したい文を入力または選択してください", SS_LEFT | SS_NOPREFIX, -1,
+                  Bounds(6, 8, 217, 12), font_.get());
     // The height asked for here includes the dropped-down list; the field
     // itself is brought to its height below, once it has its font.
-    comboBox_ = CreateControl(handle_, 0, "COMBOBOX", "",
+    comboBox_ = CreateControl(handle_, "COMBOBOX", "",
                               CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP | WS_GROUP |
                                   (sortOption_ ? CBS_SORT : 0),
-                              kComboBoxId, Bounds(6, 32, 216, kComboBoxHeight), font_);
+                              kComboBoxId, Bounds(6, 32, 216, kComboBoxHeight), font_.get());
     // Setting the field's item height resizes the box, so its frame around
     // the item can be measured first.
     const int fieldHeight = static_cast<int>(SendMessageA(comboBox_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
@@ -103,10 +83,10 @@ void TPavluneAddStringDialog::FormCreate() {
     SendMessageA(comboBox_, CB_LIMITTEXT, 0, 0);
     FillList();
 
-    CreateControl(handle_, 0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, Bounds(37, 60, 75, 25),
-                  font_);
-    CreateControl(handle_, 0, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, Bounds(117, 60, 75, 25),
-                  font_);
+    CreateControl(handle_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK, Bounds(37, 60, 75, 25),
+                  font_.get());
+    CreateControl(handle_, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, Bounds(117, 60, 75, 25),
+                  font_.get());
     SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
     SetFocus(comboBox_);
 }
@@ -172,7 +152,7 @@ std::optional<std::vector<std::string>> TPavluneAddStringDialog::ListEntries() c
     return entries;
 }
 
-void BuildAddStringsFileMenu(PopupMenuModel& commandMenu, const MessageMenu& menu) {
+void BuildAddStringsFileMenu(PopupMenuModel& commandMenu, const MessageMenu& menu, const std::string& programFolder) {
     auto systemUpperCase = [](std::string_view name) {
         std::string upper(name);
         if (!upper.empty()) CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
@@ -184,8 +164,8 @@ void BuildAddStringsFileMenu(PopupMenuModel& commandMenu, const MessageMenu& men
                CSTR_EQUAL;
     };
     FillPhraseListMenu(commandMenu.Item("RMenuOpenAddStringsFile"), PhraseListNames(menu, systemUpperCase, localeOrder),
-                       [](const std::string& caption) {
-                           ShellExecuteA(nullptr, nullptr, caption.c_str(), nullptr, nullptr, SW_SHOW);
+                       [programFolder](const std::string& caption) {
+                           OpenWithShell(nullptr, PhraseListPath(programFolder, caption));
                        });
 }
 

@@ -4,17 +4,17 @@
 // submenu that opens the phrase list files.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 #include "menu/message_menu.h"
 #include "win/code_built_dialog.h"
 #include "win/dialogs.h"
+#include "win/handles.h"
 
 namespace pavlune {
 
@@ -34,7 +34,6 @@ public:
     // close, a new phrase first. sortOption: the drop-down list is sorted.
     TPavluneAddStringDialog(HWND owner, HINSTANCE instance, UserDialogs& dialogs, const std::string& programFolder,
                             const std::string& listFileName, bool saveOption, bool sortOption);
-    ~TPavluneAddStringDialog() override;
 
     // Shows the dialog modally. True for OK (button or Enter); false for
     // Cancel (button, Esc or close box), also when the dialog could not be
@@ -48,9 +47,10 @@ public:
     std::string Text() const { return text_; }
 
 private:
-    bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    void OnInit() override;
+    void OnOK() override;
+    void OnCancel() override;
 
-    void FormCreate();
     void FillList();
     void Close(int result);
     void OKBtnClick();
@@ -58,23 +58,22 @@ private:
     std::optional<std::vector<std::string>> ListEntries() const;
 
     HWND owner_;
-    HINSTANCE instance_;
     UserDialogs& dialogs_;
     const std::string path_;
     const bool saveOption_;
     const bool sortOption_;
     std::vector<std::string> phrases_;  // as read, until the list holds them
     HWND comboBox_ = nullptr;
-    HFONT font_;
+    UniqueFont font_;
     bool listComplete_ = false;  // every phrase read is in the list, so it may be written back
     std::string text_;
 };
 
 // Fills the submenu of RMenuOpenAddStringsFile with the phrase list files the
 // message menu names: upper-cased by the system, each once, in the user's
-// locale order, PAVLUNE.2.TXT bold, image 18. A click opens the caption as
-// written with the shell (relative to the working directory); failures are
-// not reported.
-void BuildAddStringsFileMenu(PopupMenuModel& commandMenu, const MessageMenu& menu);
+// locale order, PAVLUNE.2.TXT bold, image 18. A click opens that file in
+// programFolder (ending in a backslash) with the shell, whatever the working
+// folder; failures are not reported.
+void BuildAddStringsFileMenu(PopupMenuModel& commandMenu, const MessageMenu& menu, const std::string& programFolder);
 
 }  // namespace pavlune

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 #include "menu/message_menu.h"
 
 namespace pavlune {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 #include "menu/message_menu.h"
 
 namespace pavlune {

@@ -52,12 +52,8 @@ MessageMenuLoader::MessageMenuLoader(HWND owner, std::string definitionPath, Use
       dialogs_(dialogs),
       images_(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 8)) {}
 
-MessageMenuLoader::~MessageMenuLoader() {
-    if (images_) ImageList_Destroy(images_);
-}
-
 void MessageMenuLoader::LoadMessageMenu() {
-    ImageList_RemoveAll(images_);
+    ImageList_RemoveAll(images_.get());
     menu_.Clear();
 
     std::optional<std::string> file = ReadWholeFile(definitionPath_);
@@ -65,7 +61,7 @@ void MessageMenuLoader::LoadMessageMenu() {
         EndProgram(MissingDefinitionFileMessage(definitionPath_));
         return;
     }
-    ImageListIconSource icons(images_);
+    ImageListIconSource icons(images_.get());
     switch (BuildMessageMenu(*file, menu_, icons)) {
         case DefinitionOutcome::Loaded:
             break;

@@ -9,6 +9,7 @@
 
 #include "menu/message_menu.h"
 #include "win/dialogs.h"
+#include "win/handles.h"
 
 namespace pavlune {
 
@@ -18,7 +19,6 @@ public:
     MessageMenuLoader(HWND owner, std::string definitionPath, UserDialogs& dialogs);
     MessageMenuLoader(const MessageMenuLoader&) = delete;
     MessageMenuLoader& operator=(const MessageMenuLoader&) = delete;
-    ~MessageMenuLoader();
 
     // Rebuilds the menu, its images and the default entry from the file. A
     // missing, empty or faulty file is reported and ends the program; an icon
@@ -29,7 +29,7 @@ public:
     MessageMenu& Menu() { return menu_; }
     const MessageMenu& Menu() const { return menu_; }
     // ImageList2: the pictures of the message menu.
-    HIMAGELIST Images() const { return images_; }
+    HIMAGELIST Images() const { return images_.get(); }
 
 private:
     void EndProgram(const std::string& message);
@@ -38,7 +38,7 @@ private:
     std::string definitionPath_;
     UserDialogs& dialogs_;
     MessageMenu menu_;
-    HIMAGELIST images_;
+    UniqueImageList images_;
 };
 
 }  // namespace pavlune

@@ -2,7 +2,7 @@
 // saver (３D), held by the radio items of the command menu.
 #pragma once
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 
 namespace pavlune {
 

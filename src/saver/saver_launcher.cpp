@@ -9,6 +9,7 @@
 #include "saver/saver_files.h"
 #include "saver/screen_saver_active.h"
 #include "win/handles.h"
+#include "win/win_util.h"
 
 namespace pavlune {
 
@@ -17,7 +18,6 @@ namespace {
 constexpr const char* kSystemIni = "SYSTEM.INI";
 constexpr const char* kBootSection = "boot";
 constexpr const char* kCurrentSaverKey = "SCRNSAVE.EXE";
-constexpr DWORD kProfileBufferSize = 2048;
 constexpr DWORD kSaverProcessFlags = CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS;
 constexpr UINT kIdleTimeoutSeconds = 1;
 constexpr DWORD kIdleStartMilliseconds = 3000;
@@ -26,19 +26,8 @@ constexpr UINT kDisplayNameResource = 1;
 constexpr UINT kOldDisplayNameResource = 100;
 constexpr int kCurrentSaverImage = 0;
 
-std::string SystemDirectory() {
-    char directory[MAX_PATH] = {};
-    UINT length = GetSystemDirectoryA(directory, sizeof directory);
-    if (length == 0 || length >= sizeof directory) return {};
-    return directory;
-}
-
 std::string ReadCurrentSaver(const std::string& defaultPath) {
-    std::string path(kProfileBufferSize, '\0');
-    DWORD length = GetPrivateProfileStringA(kBootSection, kCurrentSaverKey, defaultPath.c_str(), path.data(),
-                                            kProfileBufferSize, kSystemIni);
-    path.resize(length);
-    return path;
+    return ReadProfileString(kBootSection, kCurrentSaverKey, defaultPath, kSystemIni);
 }
 
 // Held down now: the high bit. The low bit only says the button went down
@@ -48,9 +37,7 @@ bool RightButtonDown() { return (GetAsyncKeyState(VK_RBUTTON) & 0x8000) != 0; }
 
 // The saver's own configuration dialog. Errors of the shell are not the
 // user's business here: nothing is reported.
-void OpenConfiguration(const std::string& path) {
-    ShellExecuteA(nullptr, "config", path.c_str(), nullptr, nullptr, SW_SHOW);
-}
+void OpenConfiguration(const std::string& path) { OpenWithShell(nullptr, path, "config"); }
 
 // Display names in the order the user's language sorts them, letter case
 // aside.
@@ -64,7 +51,7 @@ SaverLauncher::SaverLauncher(Context context) : context_(std::move(context)) {}
 
 void SaverLauncher::StartSaver(const std::string& path, bool direct) {
     bool wasActive = ReadScreenSaverActive();
-    if (!Line().Nt || direct) StartAsProcess(path, wasActive);
+    if (!context_.Version.Nt || direct) StartAsProcess(path, wasActive);
     else StartByIdleTimeout(wasActive);
 }
 
@@ -140,9 +127,7 @@ void SaverLauncher::RScreenSaverConfigClick() {
 
 void SaverLauncher::RMenuMarqueeSaverConfigClick() { OpenConfiguration(MessageSaverFileName()); }
 
-void SaverLauncher::RMenuOpenStringTableClick() {
-    ShellExecuteA(nullptr, nullptr, context_.DefinitionFilePath.c_str(), nullptr, nullptr, SW_SHOW);
-}
+void SaverLauncher::RMenuOpenStringTableClick() { OpenWithShell(nullptr, context_.DefinitionFilePath); }
 
 void SaverLauncher::BuildSaverSubmenu() {
     MenuItem& start = context_.CommandMenu.Item("RMenuStartScreenSaver");
@@ -150,7 +135,7 @@ void SaverLauncher::BuildSaverSubmenu() {
     std::string folder = WithTrailingBackslash(directory);
     WIN32_FIND_DATAA found{};
     UniqueFindHandle search(directory.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "*.scr").c_str(), &found));
-    if (search.get() == INVALID_HANDLE_VALUE) {
+    if (!search) {
         context_.Dialogs.ShowMessage(context_.MainWindow, "スクリーンセーバーが見つかりません", kApplicationTitle,
                                      MB_OK);
         start.Enabled = false;
@@ -197,15 +182,14 @@ void SaverLauncher::TakeOver() {
 }
 
 std::string SaverLauncher::GetSaverDisplayName(const std::string& path) const {
-    if (!Line().Nt) return SaverFileTitle(path);
+    if (!context_.Version.Nt) return SaverFileTitle(path);
     // Only the resources are wanted: loaded as data, the file runs no code
     // and pulls in no libraries of its own.
-    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    UniqueModule module(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     if (!module) return {};
     char name[kDisplayNameBufferSize] = {};
-    int length = LoadStringA(module, kDisplayNameResource, name, sizeof name);
-    if (length <= 0) length = LoadStringA(module, kOldDisplayNameResource, name, sizeof name);
-    FreeLibrary(module);
+    int length = LoadStringA(module.get(), kDisplayNameResource, name, sizeof name);
+    if (length <= 0) length = LoadStringA(module.get(), kOldDisplayNameResource, name, sizeof name);
     return length > 0 ? std::string(name, static_cast<std::size_t>(length)) : std::string();
 }
 
@@ -222,10 +206,6 @@ void SaverLauncher::WireCommands() {
     context_.CommandMenu.Item("RScreenSaverConfig").OnClick = [this] { RScreenSaverConfigClick(); };
     context_.CommandMenu.Item("RMenuMarqueeSaverConfig").OnClick = [this] { RMenuMarqueeSaverConfigClick(); };
     context_.CommandMenu.Item("RMenuOpenStringTable").OnClick = [this] { RMenuOpenStringTableClick(); };
-}
-
-WindowsLine SaverLauncher::Line() const {
-    return MakeWindowsLine(context_.VersionInfo.dwPlatformId, context_.VersionInfo.dwMinorVersion);
 }
 
 std::string SaverLauncher::MessageSaverFileName() const {

@@ -4,14 +4,13 @@
 // the system's current saver. The main window owns one SaverLauncher.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <functional>
 #include <string>
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 #include "saver/saver_names.h"
 #include "saver/saver_text_store.h"
 #include "win/dialogs.h"
@@ -22,7 +21,7 @@ class SaverLauncher {
 public:
     struct Context {
         HWND MainWindow;                        // brought to the front before a configuration dialog
-        const OSVERSIONINFOA& VersionInfo;      // read at each call: it is filled during start-up
+        WindowsVersion Version;
         PopupMenuModel& CommandMenu;            // RMenuStartScreenSaver, RScreenSaverConfig, RMenuScreenSaverJack...
         SaverTextStore& SaverText;              // the message saver's name (GetSaverName)
         UserDialogs& Dialogs;
@@ -67,7 +66,7 @@ public:
     // Fills the submenu of RMenuStartScreenSaver from the "*.scr" files of
     // the system directory, sorted by display name, one item per name. With
     // none it tells the user and disables RMenuStartScreenSaver. Once at
-    // start-up, after VersionInfo is filled.
+    // start-up.
     void BuildSaverSubmenu();
 
     // Makes the message saver the system's current saver: the active flag
@@ -90,7 +89,6 @@ public:
     void WireCommands();
 
 private:
-    WindowsLine Line() const;
     std::string MessageSaverFileName() const;
     void StartAsProcess(const std::string& path, bool wasActive);
     void StartByIdleTimeout(bool wasActive);

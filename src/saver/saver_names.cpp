@@ -5,16 +5,10 @@
 namespace pavlune {
 
 namespace {
-constexpr unsigned long kPlatformNt = 2;
 constexpr std::size_t kThreeDTextLimit = 16;
 }  // namespace
 
-WindowsLine MakeWindowsLine(unsigned long platformId, unsigned long minorVersion) {
-    bool nt = platformId == kPlatformNt;
-    return {nt, !nt && minorVersion == 0};
-}
-
-std::string GetSaverName(bool threeD, const WindowsLine& line, int mode) {
+std::string GetSaverName(bool threeD, const WindowsVersion& line, int mode) {
     bool settingsName = mode == kSaverSettingsName;
     if (!threeD) {
         if (!line.Nt) return "伝言板";
@@ -39,7 +33,7 @@ std::string CutTo16Bytes(std::string_view text) {
     return std::string(text.substr(0, splitsCharacter ? pos : kThreeDTextLimit));
 }
 
-std::string ThreeDTextSaverFileName(const WindowsLine& line) {
+std::string ThreeDTextSaverFileName(const WindowsVersion& line) {
     return GetSaverName(true, line, kSaverFileBaseName) + ".scr";
 }
 

@@ -4,13 +4,13 @@
 
 #include "common/error.h"
 #include "win/handles.h"
+#include "win/win_util.h"
 
 namespace pavlune {
 
 namespace {
 
 constexpr const char* kControlIni = "CONTROL.INI";
-constexpr DWORD kProfileBufferSize = 2048;
 
 // The text of a string value; a missing value reads as empty. Nothing when
 // the value has another type or cannot be read.
@@ -45,10 +45,7 @@ std::string ExchangeRegistryString(const std::string& keyName, const char* value
 }
 
 std::string ExchangeControlIniString(const std::string& section, const char* key, const std::string& newValue) {
-    std::string previous(kProfileBufferSize, '\0');
-    DWORD length = GetPrivateProfileStringA(section.c_str(), key, "", previous.data(), kProfileBufferSize,
-                                            kControlIni);
-    previous.resize(length);
+    std::string previous = ReadProfileString(section.c_str(), key, "", kControlIni);
     if (!WritePrivateProfileStringA(section.c_str(), key, newValue.c_str(), kControlIni)) {
         throw Error(std::string(kControlIni) + " に書き込めません");
     }
@@ -57,15 +54,15 @@ std::string ExchangeControlIniString(const std::string& section, const char* key
 
 }  // namespace
 
-SaverTextStore::SaverTextStore(const OSVERSIONINFOA& versionInfo, const PopupMenuModel& commandMenu)
-    : versionInfo_(versionInfo), commandMenu_(commandMenu) {}
+SaverTextStore::SaverTextStore(WindowsVersion version, const PopupMenuModel& commandMenu)
+    : version_(version), commandMenu_(commandMenu) {}
 
 std::string SaverTextStore::GetSaverName(int mode) const {
-    return pavlune::GetSaverName(ThreeDChecked(), Line(), mode);
+    return pavlune::GetSaverName(ThreeDChecked(), version_, mode);
 }
 
 std::string SaverTextStore::ExchangeSaverText(const std::string& settingsName, const std::string& newText) {
-    bool cut = !Line().Nt && ThreeDChecked();
+    bool cut = !version_.Nt && ThreeDChecked();
     return ExchangeValue(settingsName, "Text", cut ? CutTo16Bytes(newText) : newText);
 }
 
@@ -75,26 +72,18 @@ std::string SaverTextStore::ExchangeSaverDemoType(const std::string& settingsNam
 }
 
 bool SaverTextStore::Is3DTextSaverInstalled() const {
-    char directory[MAX_PATH] = {};
-    UINT length = GetSystemDirectoryA(directory, sizeof directory);
-    if (length == 0 || length >= sizeof directory) return false;
-    std::string path = std::string(directory) + "\\" + ThreeDTextSaverFileName(Line());
+    std::string directory = SystemDirectory();
+    if (directory.empty()) return false;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
-}
-
-WindowsLine SaverTextStore::Line() const {
-    return MakeWindowsLine(versionInfo_.dwPlatformId, versionInfo_.dwMinorVersion);
+    UniqueFindHandle search(FindFirstFileA((directory + "\\" + ThreeDTextSaverFileName(version_)).c_str(), &found));
+    return static_cast<bool>(search);
 }
 
 bool SaverTextStore::ThreeDChecked() const { return commandMenu_.IsChecked("RMenu3D"); }
 
 std::string SaverTextStore::ExchangeValue(const std::string& settingsName, const char* valueName,
                                           const std::string& newValue) {
-    if (Line().Nt) return ExchangeRegistryString("Control Panel\\Screen Saver." + settingsName, valueName, newValue);
+    if (version_.Nt) return ExchangeRegistryString("Control Panel\\Screen Saver." + settingsName, valueName, newValue);
     return ExchangeControlIniString("Screen Saver." + settingsName, valueName, newValue);
 }
 

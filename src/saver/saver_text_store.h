@@ -7,17 +7,16 @@
 
 #include <string>
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 #include "saver/saver_names.h"
 
 namespace pavlune {
 
 class SaverTextStore {
 public:
-    // Both are read at each call: the version record is filled during
-    // start-up, possibly after the store is made, and the saver kind is
-    // whichever of RMenuDengon / RMenu3D is checked at the time.
-    SaverTextStore(const OSVERSIONINFOA& versionInfo, const PopupMenuModel& commandMenu);
+    // The saver kind is whichever of RMenuDengon / RMenu3D is checked at
+    // the time of each call.
+    SaverTextStore(WindowsVersion version, const PopupMenuModel& commandMenu);
     SaverTextStore(const SaverTextStore&) = delete;
     SaverTextStore& operator=(const SaverTextStore&) = delete;
     virtual ~SaverTextStore() = default;
@@ -43,12 +42,11 @@ public:
     bool Is3DTextSaverInstalled() const;
 
 private:
-    WindowsLine Line() const;
     bool ThreeDChecked() const;
     std::string ExchangeValue(const std::string& settingsName, const char* valueName,
                               const std::string& newValue);
 
-    const OSVERSIONINFOA& versionInfo_;
+    const WindowsVersion version_;
     const PopupMenuModel& commandMenu_;
 };
 

@@ -1,7 +1,7 @@
 // The system's screen-saver-active flag.
 #pragma once
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 
 namespace pavlune {
 

@@ -1,6 +1,6 @@
 #include "win/code_built_dialog.h"
 
-#include "common/error.h"
+#include "win/controls.h"
 
 namespace pavlune {
 namespace {
@@ -16,32 +16,35 @@ struct alignas(4) EmptyDialogTemplate {
 
 }  // namespace
 
-INT_PTR CodeBuiltDialog::RunModal(HINSTANCE instance, HWND owner) {
-    instance_ = instance;
+INT_PTR CodeBuiltDialog::RunModal(HWND owner) {
     EmptyDialogTemplate frame{};
     frame.Header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    return DialogBoxIndirectParamA(instance, &frame.Header, owner, &CodeBuiltDialog::DialogProc,
+    return DialogBoxIndirectParamA(instance_, &frame.Header, owner, &CodeBuiltDialog::DialogProc,
                                    reinterpret_cast<LPARAM>(this));
 }
 
 void CodeBuiltDialog::PlaceOnScreen(int clientWidth, int clientHeight) {
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrA(handle_, GWL_EXSTYLE)));
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    SetWindowPos(handle_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceInScreenCentre(handle_, clientWidth, clientHeight);
 }
 
-HWND CodeBuiltDialog::CreateControl(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style,
-                                    int id, RECT bounds, HFONT font) {
-    HWND control = CreateWindowExA(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left, bounds.top,
-                                   bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    if (!control) throw Error(buildError_);
-    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
+HWND CodeBuiltDialog::CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id,
+                                    RECT place, HFONT font, DWORD exStyle) {
+    return CreateChild({parent, className, text, style, exStyle, id, place, font}, buildError_);
+}
+
+INT_PTR CodeBuiltDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            OnInit();
+            return FALSE;  // the focus is set already
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK) OnOK();
+            else if (LOWORD(wParam) == IDCANCEL) OnCancel();
+            else OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return TRUE;
+    }
+    INT_PTR result = FALSE;
+    return OnMessage(message, wParam, lParam, result) ? result : FALSE;
 }
 
 INT_PTR CALLBACK CodeBuiltDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -53,15 +56,14 @@ INT_PTR CALLBACK CodeBuiltDialog::DialogProc(HWND window, UINT message, WPARAM w
     if (!dialog) return FALSE;
 
     INT_PTR result = FALSE;
-    bool handled = false;
     bool failed = true;
     WithErrorBox(dialog->errorDialogs_, window, [&] {
-        handled = dialog->Dispatch(message, wParam, lParam, result);
+        result = dialog->Dispatch(message, wParam, lParam);
         failed = false;
     });
     // A box that could not be built is of no use; the user has seen why.
     if (failed && message == WM_INITDIALOG) EndDialog(window, dialog->failedResult_);
-    return handled ? result : FALSE;
+    return failed ? FALSE : result;
 }
 
 }  // namespace pavlune

@@ -1,7 +1,8 @@
-// A modal dialog box whose controls are made in code when it opens
-// (WM_INITDIALOG), from a template that holds the frame alone. Errors in its
-// handlers are shown in the error box; a box that could not be built ends
-// at once with the result given at construction.
+// A modal dialog box whose controls are made in code when it opens, from a
+// template that holds the frame alone. A box says what it does when it
+// opens and on OK, Cancel and its other commands; errors in any of them are
+// shown in the error box, and a box that could not be built ends at once
+// with the result given at construction.
 #pragma once
 
 #include <windows.h>
@@ -17,34 +18,44 @@ public:
 
 protected:
     // buildError: the error shown when a control cannot be made.
-    CodeBuiltDialog(UserDialogs& errorDialogs, INT_PTR failedResult, const char* buildError)
-        : errorDialogs_(errorDialogs), failedResult_(failedResult), buildError_(buildError) {}
+    CodeBuiltDialog(HINSTANCE instance, UserDialogs& errorDialogs, INT_PTR failedResult, const char* buildError)
+        : instance_(instance), errorDialogs_(errorDialogs), failedResult_(failedResult), buildError_(buildError) {}
     virtual ~CodeBuiltDialog() = default;
 
     // Shows the box over owner until EndDialog; its result, or -1 when no
     // box could be made at all.
-    INT_PTR RunModal(HINSTANCE instance, HWND owner);
+    INT_PTR RunModal(HWND owner);
 
-    // One message of the box. Returns whether it was handled; result is then
-    // what the dialog procedure answers (FALSE unless set).
-    virtual bool Dispatch(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) = 0;
+    // Makes the controls and sets the focus.
+    virtual void OnInit() = 0;
+    // The OK button or Enter.
+    virtual void OnOK() { EndDialog(handle_, IDOK); }
+    // The Cancel button, Escape or the close box.
+    virtual void OnCancel() { EndDialog(handle_, IDCANCEL); }
+    // A command of another control.
+    virtual void OnCommand(int /*id*/, int /*notification*/) {}
+    // Any other message; true when answered, with the answer in result.
+    virtual bool OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/, INT_PTR& /*result*/) {
+        return false;
+    }
 
     // Gives the client area that size and puts the box in the middle of the screen.
     void PlaceOnScreen(int clientWidth, int clientHeight);
     // A visible child control in that font (none: the system's); throws the
     // build error when it cannot be made.
-    HWND CreateControl(HWND parent, DWORD exStyle, const char* className, const char* text, DWORD style, int id,
-                       RECT bounds, HFONT font);
+    HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id, RECT place,
+                       HFONT font, DWORD exStyle = 0);
 
-    HWND handle_ = nullptr;  // the box, from WM_INITDIALOG on
+    HINSTANCE instance_;
+    HWND handle_ = nullptr;  // the box, from its opening on
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     UserDialogs& errorDialogs_;
     INT_PTR failedResult_;
     const char* buildError_;
-    HINSTANCE instance_ = nullptr;
 };
 
 }  // namespace pavlune

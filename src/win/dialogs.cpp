@@ -14,18 +14,15 @@ class InputDialog : private CodeBuiltDialog {
 public:
     InputDialog(UserDialogs& dialogs, const std::string& caption, const std::string& prompt,
                 const std::string& defaultText, int maxLength)
-        : CodeBuiltDialog(dialogs, IDCANCEL, "入力ダイアログを表示できません"),
+        : CodeBuiltDialog(GetModuleHandleA(nullptr), dialogs, IDCANCEL, "入力ダイアログを表示できません"),
           caption_(caption),
           prompt_(prompt),
           text_(defaultText),
           maxLength_(maxLength) {}
-    ~InputDialog() override {
-        if (font_) DeleteObject(font_);
-    }
 
     // The edited text after OK; the default text after Cancel, Escape or the close box.
     std::string Ask(HWND owner) {
-        if (RunModal(GetModuleHandleA(nullptr), owner) == -1) throw Error("入力ダイアログを表示できません");
+        if (RunModal(owner) == -1) throw Error("入力ダイアログを表示できません");
         return text_;
     }
 
@@ -43,69 +40,43 @@ private:
     static constexpr int kClientHeight = kButtonTop + kButtonHeight + kMargin;
     static constexpr int kEditId = 100;
 
-    bool Dispatch(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) override {
-        switch (message) {
-            case WM_INITDIALOG:
-                Build();
-                return true;  // answers FALSE: the focus is set already
-            case WM_COMMAND:
-                if (LOWORD(wParam) == IDOK) {
-                    text_ = WindowText(GetDlgItem(handle_, kEditId));
-                    EndDialog(handle_, IDOK);
-                    result = TRUE;
-                    return true;
-                }
-                if (LOWORD(wParam) == IDCANCEL) {  // also Escape and the close box
-                    EndDialog(handle_, IDCANCEL);
-                    result = TRUE;
-                    return true;
-                }
-                return false;
-        }
-        return false;
+    void OnOK() override {
+        text_ = WindowText(GetDlgItem(handle_, kEditId));
+        EndDialog(handle_, IDOK);
     }
 
-    void Build() {
+    void OnInit() override {
         SetWindowTextA(handle_, caption_.c_str());
         font_ = CreateUiFont();
         // A long prompt widens the box rather than being cut off.
-        const int clientWidth = std::max(kMinimumClientWidth, PromptWidth() + 2 * kMargin);
+        const int clientWidth =
+            std::max(kMinimumClientWidth, static_cast<int>(TextExtent(handle_, font_.get(), prompt_).cx) + 2 * kMargin);
         PlaceOnScreen(clientWidth, kClientHeight);
 
         const int fieldWidth = clientWidth - 2 * kMargin;
-        CreateControl(handle_, 0, "STATIC", prompt_.c_str(), SS_LEFT | SS_NOPREFIX, -1,
-                      RECT{kMargin, kPromptTop, kMargin + fieldWidth, kPromptTop + kPromptHeight}, font_);
-        HWND edit = CreateControl(handle_, WS_EX_CLIENTEDGE, "EDIT", text_.c_str(),
-                                  ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, kEditId,
-                                  RECT{kMargin, kEditTop, kMargin + fieldWidth, kEditTop + kEditHeight}, font_);
+        CreateControl(handle_, "STATIC", prompt_.c_str(), SS_LEFT | SS_NOPREFIX, -1,
+                      Bounds(kMargin, kPromptTop, fieldWidth, kPromptHeight), font_.get());
+        HWND edit = CreateControl(handle_, "EDIT", text_.c_str(), ES_LEFT | ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP,
+                                  kEditId, Bounds(kMargin, kEditTop, fieldWidth, kEditHeight), font_.get(),
+                                  WS_EX_CLIENTEDGE);
         SendMessageA(edit, EM_LIMITTEXT, static_cast<WPARAM>(maxLength_), 0);
         const int okLeft = clientWidth / 2 - kButtonGap / 2 - kButtonWidth;
         const int cancelLeft = clientWidth / 2 + kButtonGap / 2;
-        CreateControl(handle_, 0, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
-                      RECT{okLeft, kButtonTop, okLeft + kButtonWidth, kButtonTop + kButtonHeight}, font_);
-        CreateControl(handle_, 0, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
-                      RECT{cancelLeft, kButtonTop, cancelLeft + kButtonWidth, kButtonTop + kButtonHeight}, font_);
+        CreateControl(handle_, "BUTTON", "OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,
+                      Bounds(okLeft, kButtonTop, kButtonWidth, kButtonHeight), font_.get());
+        CreateControl(handle_, "BUTTON", "キャンセル", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL,
+                      Bounds(cancelLeft, kButtonTop, kButtonWidth, kButtonHeight), font_.get());
         SendMessageA(handle_, DM_SETDEFID, IDOK, 0);
         // The user starts typing over the default text.
         SetFocus(edit);
         SendMessageA(edit, EM_SETSEL, 0, -1);
     }
 
-    int PromptWidth() const {
-        SIZE extent{};
-        HDC dc = GetDC(handle_);
-        HGDIOBJ previous = SelectObject(dc, font_);
-        GetTextExtentPoint32A(dc, prompt_.c_str(), static_cast<int>(prompt_.size()), &extent);
-        SelectObject(dc, previous);
-        ReleaseDC(handle_, dc);
-        return extent.cx;
-    }
-
     const std::string& caption_;
     const std::string& prompt_;
     std::string text_;
     int maxLength_;
-    HFONT font_ = nullptr;
+    UniqueFont font_;
 };
 
 }  // namespace

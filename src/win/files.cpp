@@ -25,11 +25,12 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
+    DWORD high = 0;
+    DWORD low = GetFileSize(file.get(), &high);
+    if ((low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || low > 0x7FFFFFFF) return std::nullopt;
     std::string bytes;
     try {
-        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        bytes.resize(low);
     } catch (const std::bad_alloc&) {
         return std::nullopt;  // larger than this process can hold
     }

@@ -1,6 +1,9 @@
 #include "win/menu_renderer.h"
 
+#include <cstddef>
 #include <memory>
+
+#include "win/handles.h"
 
 namespace pavlune {
 
@@ -20,16 +23,12 @@ struct Picture {
 // One opened menu: its handles, commands and pictures live until it closes.
 class Rendering {
 public:
-    explicit Rendering(HIMAGELIST images) : images_(images) {}
+    Rendering(HIMAGELIST images, bool extendedItems) : images_(images), extendedItems_(extendedItems) {}
     Rendering(const Rendering&) = delete;
     Rendering& operator=(const Rendering&) = delete;
-    ~Rendering() {
-        if (root_) DestroyMenu(root_);  // destroys the submenus with it
-    }
-
     HMENU Build(const std::vector<MenuItem>& items) {
-        root_ = Fill(CreatePopupMenu(), items);
-        return root_;
+        root_.reset(Fill(CreatePopupMenu(), items));  // the submenus go with it
+        return root_.get();
     }
 
     const MenuItem* Command(UINT id) const {
@@ -41,14 +40,13 @@ private:
         UINT position = 0;
         for (const MenuItem& item : items) {
             if (!item.Visible) continue;
-            MENUITEMINFOA info{};
-            info.cbSize = sizeof info;
+            MENUITEMINFOA info = ItemRecord();
             if (item.IsSeparator()) {
-                info.fMask = MIIM_FTYPE;
+                info.fMask = MIIM_TYPE;
                 info.fType = MFT_SEPARATOR;
             } else {
-                info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_STRING | MIIM_ID;
-                info.fType = item.RadioItem ? MFT_RADIOCHECK : 0;
+                info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID;
+                info.fType = MFT_STRING | (item.RadioItem ? MFT_RADIOCHECK : 0);
                 info.fState = (item.Checked ? MFS_CHECKED : 0) | (item.Enabled ? 0 : MFS_DISABLED) |
                               (item.IsDefault ? MFS_DEFAULT : 0);
                 info.dwTypeData = const_cast<char*>(item.Caption.c_str());
@@ -58,21 +56,35 @@ private:
                     info.fMask |= MIIM_SUBMENU;
                     info.hSubMenu = Fill(CreatePopupMenu(), item.Items);
                 }
-                if (images_ && item.ImageIndex >= 0 && item.ImageIndex < ImageList_GetImageCount(images_)) {
-                    pictures_.push_back(std::make_unique<Picture>(Picture{kPictureTag, images_, item.ImageIndex,
-                                                                          item.Checked}));
-                    info.fMask |= MIIM_BITMAP | MIIM_DATA;
-                    info.hbmpItem = HBMMENU_CALLBACK;
-                    info.dwItemData = reinterpret_cast<ULONG_PTR>(pictures_.back().get());
-                }
+                AddPicture(item, info);
             }
             InsertMenuItemA(menu, position++, TRUE, &info);
         }
         return menu;
     }
 
+    // Windows 95 and NT4 take only the record without the picture field.
+    MENUITEMINFOA ItemRecord() const {
+        MENUITEMINFOA info{};
+        info.cbSize = extendedItems_ ? sizeof info : offsetof(MENUITEMINFOA, hbmpItem);
+        return info;
+    }
+
+    // The picture is drawn by the program where the system asks for it;
+    // Windows 95 and NT4 show the items without pictures.
+    void AddPicture(const MenuItem& item, MENUITEMINFOA& info) {
+        if (!extendedItems_ || !images_ || item.ImageIndex < 0 || item.ImageIndex >= ImageList_GetImageCount(images_)) {
+            return;
+        }
+        pictures_.push_back(std::make_unique<Picture>(Picture{kPictureTag, images_, item.ImageIndex, item.Checked}));
+        info.fMask |= MIIM_BITMAP | MIIM_DATA;
+        info.hbmpItem = HBMMENU_CALLBACK;
+        info.dwItemData = reinterpret_cast<ULONG_PTR>(pictures_.back().get());
+    }
+
     HIMAGELIST images_;
-    HMENU root_ = nullptr;
+    bool extendedItems_;
+    UniqueMenu root_;
     std::vector<const MenuItem*> commands_;
     std::vector<std::unique_ptr<Picture>> pictures_;
 };
@@ -91,10 +103,9 @@ void DrawPicture(const DRAWITEMSTRUCT& draw, const Picture& picture) {
         DrawEdge(draw.hDC, &box, BDR_SUNKENOUTER, BF_RECT);
     }
     if (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) {
-        HICON icon = ImageList_GetIcon(picture.Images, picture.Index, ILD_NORMAL);
-        DrawState(draw.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, kPictureSize,
+        UniqueIcon icon(ImageList_GetIcon(picture.Images, picture.Index, ILD_NORMAL));
+        DrawState(draw.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.get()), 0, x, y, kPictureSize,
                   kPictureSize, DST_ICON | DSS_DISABLED);
-        DestroyIcon(icon);
     } else {
         ImageList_Draw(picture.Images, picture.Index, draw.hDC, x, y, ILD_TRANSPARENT);
     }
@@ -104,7 +115,7 @@ void DrawPicture(const DRAWITEMSTRUCT& draw, const Picture& picture) {
 
 std::function<void()> TrackMenu(HWND owner, const std::vector<MenuItem>& items, POINT at,
                                 const PopupOptions& options) {
-    Rendering rendering(options.Images);
+    Rendering rendering(options.Images, options.ExtendedItems);
     HMENU menu = rendering.Build(items);
     UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY | options.ExtraFlags;
     UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, flags, at.x, at.y, 0, owner, nullptr));

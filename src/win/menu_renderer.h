@@ -1,7 +1,9 @@
 // Turns menu items into a real popup menu each time it opens, tracks it, and
 // returns the chosen item's action. Pictures come from an image list and are
 // drawn by the program itself (HBMMENU_CALLBACK): menu bitmaps set directly
-// lose their transparency on some systems.
+// lose their transparency on some systems. Windows 95 and NT4 know neither,
+// so their menus have no pictures; captions, checks, radio marks and bold
+// default entries are the same everywhere.
 #pragma once
 
 #include <windows.h>
@@ -10,13 +12,14 @@
 #include <functional>
 #include <vector>
 
-#include "app/command_menu.h"
+#include "common/menu_model.h"
 
 namespace pavlune {
 
 struct PopupOptions {
     HIMAGELIST Images = nullptr;
     UINT ExtraFlags = 0;  // e.g. TPM_VERNEGANIMATION
+    bool ExtendedItems = true;  // WindowsVersion::ExtendedMenuItems
 };
 
 // Shows the menu with its top-left corner at the point (screen coordinates)

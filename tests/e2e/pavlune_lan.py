@@ -20,6 +20,7 @@ DIST = Path(os.environ.get("PAVLUNE_DIST", ROOT / "dist"))
 WINTOOL = os.environ.get("PAVLUNE_WINTOOL", "")
 # The stand-in screen saver (tests/saver): it logs how it was started.
 STANDIN = os.environ.get("PAVLUNE_STANDIN", "")
+WINE = str(LIB / "wine")
 PEER = Path(__file__).resolve().parent / "peer.py"
 OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))
 
@@ -78,7 +79,6 @@ class PC:
     def env(self):
         return {
             "WINEPREFIX": str(self.prefix),
-            "WINEARCH": "win32",
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
             "LC_ALL": "ja_JP.UTF-8",
@@ -97,14 +97,14 @@ class PC:
         prefix starts Wine's own background processes, which would hold a pipe
         open long after the program has ended."""
         with tempfile.TemporaryFile() as out:
-            done = subprocess.run(self._command("wine", *args), stdout=out, stderr=subprocess.DEVNULL,
+            done = subprocess.run(self._command(WINE, *args), stdout=out, stderr=subprocess.DEVNULL,
                                   timeout=timeout)
             out.seek(0)
             return done.returncode, out.read()
 
     def start(self):
         """Starts Pavlune.exe; returns its process."""
-        process = subprocess.Popen(self._command("wine", PROGRAM), stdout=subprocess.DEVNULL,
+        process = subprocess.Popen(self._command(WINE, PROGRAM), stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process

@@ -32,7 +32,7 @@
 //                                    for each, the milliseconds until row 0
 //                                    of the list in TITLE shows it
 // Exit code 0 on success, 1 when nothing was found in time, 2 on bad usage.
-#include <winsock2.h>
+#include <winsock.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>

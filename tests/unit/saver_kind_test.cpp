@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/command_menu.h"
+
 namespace pavlune {
 namespace {
 

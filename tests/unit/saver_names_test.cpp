@@ -9,38 +9,15 @@
 namespace pavlune {
 namespace {
 
-const WindowsLine kNt{true, false};
-const WindowsLine kWindows95{false, true};
-const WindowsLine kWindows98{false, false};
-
-TEST(SaverNames, WindowsLineFromVersionRecord) {
-    struct Case {
-        unsigned long platformId;
-        unsigned long minorVersion;
-        bool nt;
-        bool windows95;
-    };
-    const Case cases[] = {
-        {2, 0, true, false},    // NT4 / 2000: minor 0 means nothing on the NT line
-        {2, 1, true, false},    // XP
-        {1, 0, false, true},    // Windows 95
-        {1, 10, false, false},  // Windows 98
-        {1, 90, false, false},  // Me
-        {0, 0, false, true},    // Win32s and anything unknown count as the 9x line
-        {3, 10, false, false},
-    };
-    for (const Case& c : cases) {
-        WindowsLine line = MakeWindowsLine(c.platformId, c.minorVersion);
-        EXPECT_EQ(line.Nt, c.nt) << c.platformId << "." << c.minorVersion;
-        EXPECT_EQ(line.Windows95, c.windows95) << c.platformId << "." << c.minorVersion;
-    }
-}
+const WindowsVersion kNt{true, false};
+const WindowsVersion kWindows95{false, true};
+const WindowsVersion kWindows98{false, false};
 
 TEST(SaverNames, NamesOfEachKindOnEachLine) {
     struct Case {
         const char* label;
         bool threeD;
-        WindowsLine line;
+        WindowsVersion line;
         std::string settingsName;
         std::string fileBaseName;
     };

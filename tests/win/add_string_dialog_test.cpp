@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_menu.h"
 #include "menu/add_strings.h"
 #include "win/files.h"
 #include "win_test_support.h"
@@ -399,7 +400,7 @@ TEST(AddStringsFileMenuTest, DistinctUpperCaseNamesInOrderWithTheDefaultListBold
 
     PopupMenuModel commandMenu = BuildCommandMenu();
     commandMenu.Item("RMenuOpenAddStringsFile").Items.emplace_back().Caption = "OLD.TXT";
-    BuildAddStringsFileMenu(commandMenu, menu);
+    BuildAddStringsFileMenu(commandMenu, menu, "C:\\");
 
     std::vector<std::string> captions;
     for (const MenuItem& item : commandMenu.Item("RMenuOpenAddStringsFile").Items) {
@@ -424,24 +425,26 @@ TEST(AddStringsFileMenuTest, NoAtLineGivesAnEmptySubmenu) {
     menu.Entries.push_back(Entry("在席", ""));
     menu.Entries.push_back(Entry("-", ""));
     PopupMenuModel commandMenu = BuildCommandMenu();
-    BuildAddStringsFileMenu(commandMenu, menu);
+    BuildAddStringsFileMenu(commandMenu, menu, "C:\\");
     EXPECT_TRUE(commandMenu.Item("RMenuOpenAddStringsFile").Items.empty());
 }
 
 
-TEST(AddStringsFileMenuTest, ClickOpensTheCaptionInTheWorkingDirectory) {
+TEST(AddStringsFileMenuTest, ClickOpensTheFileBesideTheProgram) {
     ScratchFolder records;
+    ScratchFolder programFolder;
     ScratchFolder workingDirectory;
     const std::string record = records.Path("opened.txt");
     // The shell's "open" of text files writes what it was given into record.
     ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("txtfile", record));
     ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7), ERROR_SUCCESS);
-    WriteFileBytes(workingDirectory.Path("Pavlune.2.txt"), "15時戻り\r\n");
+    WriteFileBytes(programFolder.Path("Pavlune.2.txt"), "15時戻り\r\n");
+    WriteFileBytes(workingDirectory.Path("Pavlune.2.txt"), "別のフォルダ\r\n");
 
     MessageMenu menu;
     menu.Entries.push_back(Entry("外出", "Pavlune.2.txt"));
     PopupMenuModel commandMenu = BuildCommandMenu();
-    BuildAddStringsFileMenu(commandMenu, menu);
+    BuildAddStringsFileMenu(commandMenu, menu, programFolder.Path(""));
     ASSERT_EQ(commandMenu.Item("RMenuOpenAddStringsFile").Items.size(), 1u);
 
     char previous[MAX_PATH];
@@ -451,7 +454,7 @@ TEST(AddStringsFileMenuTest, ClickOpensTheCaptionInTheWorkingDirectory) {
     SetCurrentDirectoryA(previous);
 
     char expected[MAX_PATH];
-    GetLongPathNameA(workingDirectory.Path("Pavlune.2.txt").c_str(), expected, MAX_PATH);
+    GetLongPathNameA(programFolder.Path("PAVLUNE.2.TXT").c_str(), expected, MAX_PATH);
     std::string opened = test::AwaitRecordedLine(record);
     char actual[MAX_PATH] = "";
     GetLongPathNameA(opened.c_str(), actual, MAX_PATH);

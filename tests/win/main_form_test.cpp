@@ -336,7 +336,7 @@ TEST_F(MainFormTest, SessionEndSavesTheSettings) {
 TEST_F(MainFormTest, PasswordChangeIsHiddenOnTheNtLine) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
-    bool nt = form_->VersionInfo.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    bool nt = form_->VersionInfo.Nt;
     EXPECT_EQ(form_->CommandMenu().Item("RMenuPasswordChange").Visible, !nt);
     CloseAndPump();
     Finish();

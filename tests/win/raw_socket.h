@@ -2,7 +2,7 @@
 // program would never send itself.
 #pragma once
 
-#include <winsock2.h>
+#include <winsock.h>
 #include <windows.h>
 
 #include <string>

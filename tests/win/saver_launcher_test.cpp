@@ -17,9 +17,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/command_menu.h"
 #include "common/error.h"
 #include "saver/saver_kind.h"
 #include "saver/screen_saver_active.h"
+#include "win/win_util.h"
 #include "win_test_support.h"
 
 namespace pavlune {
@@ -184,7 +186,7 @@ protected:
         SetScreenSaverTimeout(timeoutBefore_);
     }
 
-    bool Nt() const { return version_.dwPlatformId == VER_PLATFORM_WIN32_NT; }
+    bool Nt() const { return version_.Nt; }
     MenuItem& StartItem() { return menu_.Item("RMenuStartScreenSaver"); }
 
     // Waits until the stand-in started as that file has written its end line.
@@ -198,7 +200,7 @@ protected:
     }
 
     const LineFacts* line_ = nullptr;
-    OSVERSIONINFOA version_ = test::ReportedVersion();
+    WindowsVersion version_ = ReadWindowsVersion();
     PopupMenuModel menu_ = BuildCommandMenu();
     SaverTextStore store_{version_, menu_};
     ScriptedDialogs dialogs_;

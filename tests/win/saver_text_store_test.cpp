@@ -9,8 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "app/command_menu.h"
 #include "common/error.h"
 #include "saver/saver_kind.h"
+#include "win/win_util.h"
 #include "win_test_support.h"
 
 namespace pavlune {
@@ -58,12 +60,12 @@ protected:
         if (line_ == nullptr) GTEST_SKIP() << "no prefix version named";
     }
 
-    bool Nt() const { return version_.dwPlatformId == VER_PLATFORM_WIN32_NT; }
+    bool Nt() const { return version_.Nt; }
     void ChooseMarquee() { RMenuDengonClick(menu_); }
     void Choose3DText() { RMenu3DClick(menu_); }
 
     const LineFacts* line_ = nullptr;
-    OSVERSIONINFOA version_ = test::ReportedVersion();
+    WindowsVersion version_ = ReadWindowsVersion();
     PopupMenuModel menu_ = BuildCommandMenu();
     SaverTextStore store_{version_, menu_};
 };
@@ -79,15 +81,6 @@ TEST_F(SaverTextStoreTest, NamesFollowTheCheckedKind) {
     EXPECT_EQ(store_.GetSaverName(kSaverFileBaseName), line_->threeDFileBaseName);
     ChooseMarquee();
     EXPECT_EQ(store_.GetSaverName(kSaverSettingsName), line_->marqueeSettingsName);
-}
-
-TEST_F(SaverTextStoreTest, NamesFollowTheVersionRecordFilledLater) {
-    // The main form fills its version record after making its subsystems.
-    OSVERSIONINFOA later{};
-    SaverTextStore store(later, menu_);
-    later = version_;
-    Choose3DText();
-    EXPECT_EQ(store.GetSaverName(kSaverFileBaseName), line_->threeDFileBaseName);
 }
 
 // Files put into the system directory by a test, removed with it.

@@ -1,0 +1,18 @@
+#include "common/windows_version.h"
+
+namespace pavlune {
+
+namespace {
+constexpr unsigned long kPlatformNt = 2;
+}
+
+WindowsVersion MakeWindowsVersion(unsigned long platformId, unsigned long majorVersion, unsigned long minorVersion) {
+    WindowsVersion version;
+    version.Nt = platformId == kPlatformNt;
+    version.Windows95 = !version.Nt && minorVersion == 0;
+    version.Above40 = majorVersion > 4 || (majorVersion == 4 && minorVersion > 0);
+    version.ExtendedMenuItems = version.Above40;
+    return version;
+}
+
+}  // namespace pavlune

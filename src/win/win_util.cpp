@@ -1,0 +1,50 @@
+#include "win/win_util.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace pavlune {
+
+namespace {
+constexpr DWORD kProfileBufferSize = 2048;
+}
+
+WindowsVersion ReadWindowsVersion() {
+    OSVERSIONINFOA record{};
+    record.dwOSVersionInfoSize = sizeof record;
+    GetVersionExA(&record);
+    return MakeWindowsVersion(record.dwPlatformId, record.dwMajorVersion, record.dwMinorVersion);
+}
+
+std::string SystemDirectory() {
+    char directory[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryA(directory, sizeof directory);
+    if (length == 0 || length >= sizeof directory) return {};
+    return directory;
+}
+
+std::string ReadProfileString(const char* section, const char* key, const std::string& defaultValue,
+                              const std::string& file) {
+    std::string value(kProfileBufferSize, '\0');
+    DWORD length = GetPrivateProfileStringA(section, key, defaultValue.c_str(), value.data(), kProfileBufferSize,
+                                            file.c_str());
+    value.resize(length);
+    return value;
+}
+
+void OpenWithShell(HWND owner, const std::string& target, const char* verb) {
+    ShellExecuteA(owner, verb, target.c_str(), nullptr, nullptr, SW_SHOW);
+}
+
+void InitCommonControlClasses() {
+    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto initEx = ProcAddress<InitEx>(GetModuleHandleA("COMCTL32.DLL"), "InitCommonControlsEx");
+    if (!initEx) {
+        InitCommonControls();  // Windows 95 and NT4 as shipped: every class at once
+        return;
+    }
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    initEx(&classes);
+}
+
+}  // namespace pavlune

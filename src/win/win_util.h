@@ -1,0 +1,41 @@
+// One helper for each Win32 idiom the program repeats: reading the version
+// and the system folder, profile strings, opening with the shell, and the
+// common controls. Version-dependent details are written once, here.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "common/windows_version.h"
+
+namespace pavlune {
+
+// GetVersionExA, read once at start-up and handed to whoever needs it.
+WindowsVersion ReadWindowsVersion();
+
+// The system directory without a trailing backslash; empty when it cannot be read.
+std::string SystemDirectory();
+
+// GetPrivateProfileStringA with room for 2047 bytes of value. The system
+// drops the outer blanks of the value.
+std::string ReadProfileString(const char* section, const char* key, const std::string& defaultValue,
+                              const std::string& file);
+
+// Opens a file, folder or link with the shell's verb (none: the default
+// verb). Failures are the shell's to show, if any.
+void OpenWithShell(HWND owner, const std::string& target, const char* verb = nullptr);
+
+// An export looked up at run time, as the function type it has; null when
+// this system lacks it.
+template <typename Function>
+Function ProcAddress(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+}
+
+// Registers the common control classes the program uses: with
+// InitCommonControlsEx where the system's library has it (Internet Explorer
+// 3 and later), else with InitCommonControls.
+void InitCommonControlClasses();
+
+}  // namespace pavlune
