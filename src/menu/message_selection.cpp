@@ -9,6 +9,4 @@ std::string ComposeMessage(const std::string& base, const std::string& addition)
     return base + "(" + addition + ")";
 }
 
-std::string StatusPayload(const std::string& message, const std::string& myName) { return message + "\\" + myName; }
-
 }  // namespace pavlune

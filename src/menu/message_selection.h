@@ -1,5 +1,5 @@
 // How a chosen message entry becomes the away message: its caption, an
-// optional phrase in brackets, and the status record's payload.
+// optional phrase in brackets.
 #pragma once
 
 #include <string>
@@ -27,8 +27,5 @@ std::string MessageBase(const std::string& caption);
 // base(addition) when both are there, otherwise whichever is; the phrase is
 // taken as typed (no trimming, backslashes kept).
 std::string ComposeMessage(const std::string& base, const std::string& addition);
-
-// The status record's payload: the message, a backslash and MyName.
-std::string StatusPayload(const std::string& message, const std::string& myName);
 
 }  // namespace pavlune

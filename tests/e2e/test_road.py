@@ -308,5 +308,10 @@ class WindowsXpRoad(Road, unittest.TestCase):
         self.assertIn("ScreenSaveJack=1", self.a.read("Pavlune.INI"), "take-over was not checked")
 
 
+class Windows10Road(WindowsXpRoad):
+    """The same road on the Windows that offices run today."""
+    VERSION = "win10"
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -30,12 +30,6 @@ TEST(MessageSelection, MessageFromCaptionAndPhrase) {
     }
 }
 
-TEST(MessageSelection, PayloadCarriesMessageAndNameUnchanged) {
-    EXPECT_EQ(StatusPayload("外出(15時戻り)", "山田\\開発部\\2課"), "外出(15時戻り)\\山田\\開発部\\2課");
-    EXPECT_EQ(StatusPayload("", ""), "\\");
-    EXPECT_EQ(StatusPayload("a\\b", "名"), "a\\b\\名");
-}
-
 TEST(MessageSelection, ChoiceOfTheDefinitionFilesEntries) {
     // "@" alone makes the free-text entry that asks for the whole message.
     MessageMenu menu;

@@ -43,6 +43,8 @@ struct LineFacts {
 const LineFacts kLines[] = {
     {"win98", VER_PLATFORM_WIN32_WINDOWS, 10, "伝言板.SCR", "3D テキスト (OpenGL).SCR"},
     {"winxp", VER_PLATFORM_WIN32_NT, 1, "ssmarque.SCR", "sstext3d.SCR"},
+    // Windows 10 tells a program without a compatibility manifest 6.2.
+    {"win10", VER_PLATFORM_WIN32_NT, 2, "ssmarque.SCR", "sstext3d.SCR"},
 };
 
 // The facts of the prefix this run is in; nullptr when the run names none.

@@ -39,6 +39,8 @@ const LineFacts kLines[] = {
     {"win98", VER_PLATFORM_WIN32_WINDOWS, 4, 10, "伝言板", "伝言板", "3D テキスト (OpenGL)",
      "3D テキスト (OpenGL).scr"},
     {"winxp", VER_PLATFORM_WIN32_NT, 5, 1, "Marquee", "ssmarque", "sstext3d", "sstext3d.scr"},
+    // Windows 10 tells a program without a compatibility manifest 6.2.
+    {"win10", VER_PLATFORM_WIN32_NT, 6, 2, "Marquee", "ssmarque", "sstext3d", "sstext3d.scr"},
 };
 
 // The facts of the prefix this run is in; nullptr when the run names none.
