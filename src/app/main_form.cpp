@@ -17,6 +17,11 @@ namespace {
 // Pictures of the command menu: icon resources 100 to 119, image indexes 0 to 19.
 constexpr int kFirstCommandImage = 100;
 constexpr int kCommandImageCount = 20;
+// An editor writes a file in steps; a reload that meets one half-written
+// waits until the folder has been quiet this long.
+constexpr UINT_PTR kQuietReloadTimer = 1;
+constexpr UINT kQuietMilliseconds = 400;
+constexpr const char* kDesktopKey = "Control Panel\\desktop";
 }  // namespace
 
 void RegisterMainFormClass(HINSTANCE instance) {
@@ -36,7 +41,8 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
       settingsPath_(ChangeFileExt(context.ExePath, ".INI")),
       programFolder_(ExtractFilePath(context.ExePath)),
       commandMenu_(BuildCommandMenu()),
-      saverText_(VersionInfo, commandMenu_) {
+      saverText_(VersionInfo, commandMenu_),
+      password_(VersionInfo, commandMenu_) {
     // A hidden top-level window (not a message-only one), so that a polite
     // taskkill, which posts WM_CLOSE, reaches it.
     window_.reset(CreateWindowExA(0, kMainFormClassName, kApplicationTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -58,6 +64,9 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
 }
 
 TPavluneMainForm::~TPavluneMainForm() {
+    // After a fatal definition file the close never ran: the watchers post
+    // to this form, so they stop before anything of it goes.
+    StopWatchers();
     RestoreSaverActive();
     presence_.reset();
     launcher_.reset();
@@ -81,10 +90,14 @@ LRESULT CALLBACK TPavluneMainForm::WindowProc(HWND window, UINT message, WPARAM 
 LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_DEFFILE_CHANGED:
-            RMenuReloadClick();
+            DefinitionFolderChanged();
             return 0;
         case WM_DESKTOP_CHANGED:
-            // Refreshes the password state once the password options are in.
+            password_.RefreshPasswordState();
+            return 0;
+        case WM_TIMER:
+            if (wParam != kQuietReloadTimer) break;
+            QuietReloadDue();
             return 0;
         case WM_REFRESH_REQUEST:
             N9Click();
@@ -137,7 +150,8 @@ void TPavluneMainForm::FormCreate() {
     if (settings.ReadBoolean("AutoReload", true)) RMenuAutoMenuReloadClick();
     // 8. A saver already switched off in the system shows as switched off here.
     commandMenu_.SetChecked("RMenuScreenSaverDisabled", SaverActiveAtStart == 0);
-    // 9. The desktop watcher starts here once the change watchers are in.
+    // 9. The desktop settings are watched for the password state.
+    StartDesktopWatcher();
     // 10, 11. Phrase list options.
     commandMenu_.SetChecked("RMenuAutoAddStringSort", settings.ReadBoolean("SortString", false));
     commandMenu_.SetChecked("RMenuAutoAddStringSave", settings.ReadBoolean("SaveString", true));
@@ -147,7 +161,8 @@ void TPavluneMainForm::FormCreate() {
     }
     // 13. The NT line has no password change of its own.
     if (VersionInfo.Nt) commandMenu_.Item("RMenuPasswordChange").Visible = false;
-    // 14, 15. The password state and policy are read here once the password options are in.
+    // 14, 15. The password state as the system has it, then the policy of the settings file.
+    password_.Start(settings.ReadText("PasswordEnabled", "2"));
     // 16. Take-over.
     commandMenu_.SetChecked("RMenuScreenSaverJack", settings.ReadBoolean("ScreenSaveJack", false));
     // 17. Without the 3D Text saver only the Marquee saver can carry messages.
@@ -177,9 +192,15 @@ bool TPavluneMainForm::FormCloseQuery() {
 }
 
 void TPavluneMainForm::FormClose() {
-    // The watchers are stopped here once they are in.
+    StopWatchers();
     messageMenu_->Menu().DefaultMessageItem = nullptr;
-    // The password state seen from outside is written back here once the password options are in.
+    password_.WriteBack();
+}
+
+void TPavluneMainForm::StopWatchers() {
+    KillTimer(Handle(), kQuietReloadTimer);
+    MenuFileWatcher.reset();
+    DesktopWatcher.reset();
 }
 
 void TPavluneMainForm::FormDestroy() noexcept {
@@ -214,8 +235,7 @@ void TPavluneMainForm::LoadCommandImages() {
     }
 }
 
-// The command menu's items and what each click does. Items without a handler
-// here belong to subsystems that are not in yet; their clicks do nothing.
+// The command menu's items and what each click does.
 void TPavluneMainForm::WireCommands() {
     struct Command {
         const char* item;
@@ -224,6 +244,8 @@ void TPavluneMainForm::WireCommands() {
     static const Command commands[] = {
         {"RMenuReload", &TPavluneMainForm::RMenuReloadClick},
         {"RMenuAutoMenuReload", &TPavluneMainForm::RMenuAutoMenuReloadClick},
+        {"RMenuPasswordEnabled", &TPavluneMainForm::RMenuPasswordEnabledClick},
+        {"RMenuPasswordChange", &TPavluneMainForm::RMenuPasswordChangeClick},
         {"N8", &TPavluneMainForm::N8Click},
         {"N9", &TPavluneMainForm::N9Click},
         {"RMenuAbout", &TPavluneMainForm::RMenuAboutClick},
@@ -313,6 +335,10 @@ void TPavluneMainForm::RMenuAboutClick() {
     TAboutBox(Handle(), context_.Instance, context_.Dialogs, programFolder_).ShowModal();
 }
 
+void TPavluneMainForm::RMenuPasswordEnabledClick() { password_.RMenuPasswordEnabledClick(); }
+
+void TPavluneMainForm::RMenuPasswordChangeClick() { password_.RMenuPasswordChangeClick(); }
+
 void TPavluneMainForm::N8Click() { presence_->N8Click(); }
 
 void TPavluneMainForm::N9Click() { presence_->RequestStates(); }
@@ -320,8 +346,44 @@ void TPavluneMainForm::N9Click() { presence_->RequestStates(); }
 void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }
 
 void TPavluneMainForm::RMenuAutoMenuReloadClick() {
-    // The menu-file watcher is started and stopped here once it is in.
+    if (commandMenu_.IsChecked("RMenuAutoMenuReload")) {
+        MenuFileWatcher.reset();
+    } else {
+        MenuFileWatcher = std::make_unique<TFileWaitThread>(Handle(), WM_DEFFILE_CHANGED,
+                                                            WatchedFolder(context_.ExePath), true);
+        MenuFileWatcher->Resume();
+    }
     commandMenu_.InvertChecked("RMenuAutoMenuReload");
+}
+
+// Windows 98, Me and the NT line notify changes of a registry key; Windows
+// 95 only those of the folder of the user's registry file.
+void TPavluneMainForm::StartDesktopWatcher() {
+    if (VersionInfo.Nt || !VersionInfo.Windows95) {
+        DesktopWatcher = std::make_unique<TRegWaitThread>(Handle(), WM_DESKTOP_CHANGED, kDesktopKey, false);
+    } else {
+        DesktopWatcher =
+            std::make_unique<TFileWaitThread>(Handle(), WM_DESKTOP_CHANGED, WatchedFolder(GetUserHivePath()), false);
+    }
+}
+
+// Editors save in steps (truncate and write, or write another file and
+// rename it), so the folder may change while the definition file is missing,
+// empty or half written. Such a file is read once more when the folder has
+// been quiet for a moment; notices meanwhile make one reload, not one each.
+void TPavluneMainForm::DefinitionFolderChanged() {
+    if (reloadPending_ || !messageMenu_->DefinitionFileIsWhole()) {
+        reloadPending_ = true;
+        SetTimer(Handle(), kQuietReloadTimer, kQuietMilliseconds, nullptr);
+        return;
+    }
+    RMenuReloadClick();
+}
+
+void TPavluneMainForm::QuietReloadDue() {
+    KillTimer(Handle(), kQuietReloadTimer);
+    reloadPending_ = false;
+    RMenuReloadClick();
 }
 
 }  // namespace pavlune

@@ -14,9 +14,11 @@
 #include "lan/lan_presence.h"
 #include "menu/message_menu_loader.h"
 #include "menu/message_selection.h"
+#include "saver/password_options.h"
 #include "saver/saver_launcher.h"
 #include "saver/saver_text_store.h"
 #include "win/dialogs.h"
+#include "watch/change_watchers.h"
 #include "win/handles.h"
 
 namespace pavlune {
@@ -55,6 +57,7 @@ public:
     LanPresence& Presence() { return *presence_; }
     MessageMenuLoader& MessageMenu() { return *messageMenu_; }
     SaverLauncher& Launcher() { return *launcher_; }
+    PasswordOptions& Password() { return password_; }
 
     // A message chosen in the message menu (or the default one, by a
     // double-click on the tray icon): asks for a phrase when the entry wants
@@ -70,9 +73,9 @@ public:
     // read before anything else is made.
     const WindowsVersion VersionInfo;
     int SaverActiveAtStart = 0;
-    bool SystemPasswordState = false;
-    bool IgnoreNextDesktopNotice = false;
     std::string MyName;
+    std::unique_ptr<TFileWaitThread> MenuFileWatcher;  // while automatic reload is on
+    std::unique_ptr<ChangeWatcher> DesktopWatcher;     // the desktop settings, for the password state
 
 private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -93,6 +96,12 @@ private:
     void N9Click();
     void RMenuReloadClick();
     void RMenuAutoMenuReloadClick();
+    void RMenuPasswordEnabledClick();
+    void RMenuPasswordChangeClick();
+    void StartDesktopWatcher();
+    void DefinitionFolderChanged();
+    void QuietReloadDue();
+    void StopWatchers();
 
     Context context_;
     std::string settingsPath_;
@@ -106,7 +115,9 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<LanPresence> presence_;
     std::unique_ptr<SaverLauncher> launcher_;
+    PasswordOptions password_;
     UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
+    bool reloadPending_ = false;            // an edit caught half-way waits for a quiet folder
     bool destroyed_ = false;
     bool saverActiveRestored_ = false;
 };

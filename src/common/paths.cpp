@@ -28,4 +28,10 @@ std::string ExtractFilePath(std::string_view path) {
     return std::string(path.substr(0, NameStart(path)));
 }
 
+std::string WatchedFolder(std::string_view path) {
+    std::string folder = ExtractFilePath(path);
+    if (folder.size() > 3) folder.pop_back();
+    return folder;
+}
+
 }  // namespace pavlune

@@ -14,4 +14,8 @@ std::string ChangeFileExt(std::string_view path, std::string_view extension);
 // "C:\Tools\Pavlune.exe" -> "C:\Tools\" (up to and including the last '\' or ':').
 std::string ExtractFilePath(std::string_view path);
 
+// The folder a watcher watches for a file: "C:\Tools\Pavlune.exe" ->
+// "C:\Tools", while a drive's root keeps its backslash ("C:\").
+std::string WatchedFolder(std::string_view path);
+
 }  // namespace pavlune

@@ -42,10 +42,10 @@ private:
             if (!item.Visible) continue;
             MENUITEMINFOA info = ItemRecord();
             if (item.IsSeparator()) {
-                info.fMask = MIIM_TYPE;
+                info.fMask = extendedItems_ ? MIIM_FTYPE : MIIM_TYPE;
                 info.fType = MFT_SEPARATOR;
             } else {
-                info.fMask = MIIM_TYPE | MIIM_STATE | MIIM_ID;
+                info.fMask = TypeMask() | MIIM_STATE | MIIM_ID;
                 info.fType = MFT_STRING | (item.RadioItem ? MFT_RADIOCHECK : 0);
                 info.fState = (item.Checked ? MFS_CHECKED : 0) | (item.Enabled ? 0 : MFS_DISABLED) |
                               (item.IsDefault ? MFS_DEFAULT : 0);
@@ -62,6 +62,10 @@ private:
         }
         return menu;
     }
+
+    // The type and the caption: one flag on Windows 95 and NT4; the later
+    // flags elsewhere, as only they go together with a picture.
+    UINT TypeMask() const { return extendedItems_ ? MIIM_FTYPE | MIIM_STRING : MIIM_TYPE; }
 
     // Windows 95 and NT4 take only the record without the picture field.
     MENUITEMINFOA ItemRecord() const {

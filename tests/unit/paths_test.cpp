@@ -51,5 +51,23 @@ TEST(ExtractFilePath, FolderWithItsBackslash) {
     }
 }
 
+TEST(WatchedFolder, LosesItsTrailingBackslashExceptAtADrivesRoot) {
+    struct Case {
+        const char* path;
+        const char* folder;
+    };
+    const Case cases[] = {
+        {"C:\\Tools\\Pavlune.exe", "C:\\Tools"},
+        {"C:\\Pavlune.exe", "C:\\"},
+        {"C:\\表\\Pavlune.exe", "C:\\表"},  // 表 ends in 0x5C: only the real backslash goes
+        {"\\\\server\\share\\USER.DAT", "\\\\server\\share"},
+        {"C:Pavlune.exe", "C:"},
+        {"USER.DAT", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(WatchedFolder(c.path), c.folder) << c.path;
+    }
+}
+
 }  // namespace
 }  // namespace pavlune

@@ -1,0 +1,100 @@
+#include "saver/password_options.h"
+
+#include <string>
+
+#include "common/integer_text.h"
+#include "win/handles.h"
+#include "win/win_util.h"
+
+namespace pavlune {
+
+namespace {
+
+constexpr const char* kDesktopKey = "Control Panel\\desktop";
+constexpr const char* kNtValue = "ScreenSaverIsSecure";
+constexpr const char* kNineXValue = "ScreenSaveUsePassword";
+constexpr const char* kItem = "RMenuPasswordEnabled";
+
+UniqueKey OpenDesktopKey(REGSAM access) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, access, &opened) != ERROR_SUCCESS) return UniqueKey();
+    return UniqueKey(opened);
+}
+
+}  // namespace
+
+bool PasswordOptions::ReadPasswordState() const {
+    UniqueKey key = OpenDesktopKey(KEY_READ);
+    if (!key) return false;
+    DWORD type = 0;
+    if (version_.Nt) {
+        char text[64] = {};
+        DWORD size = sizeof text - 1;
+        if (RegQueryValueExA(key.get(), kNtValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+                ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ)) {
+            return false;
+        }
+        return ParseInteger(text) == 1;
+    }
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    return RegQueryValueExA(key.get(), kNineXValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && value == 1;
+}
+
+bool PasswordOptions::WritePasswordState(bool on) const {
+    UniqueKey key = OpenDesktopKey(KEY_SET_VALUE);
+    if (!key) return false;
+    LONG status;
+    if (version_.Nt) {
+        const char* text = on ? "1" : "0";
+        status = RegSetValueExA(key.get(), kNtValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 2);
+    } else {
+        DWORD value = on ? 1 : 0;
+        status = RegSetValueExA(key.get(), kNineXValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                sizeof value);
+    }
+    return status == ERROR_SUCCESS;
+}
+
+void PasswordOptions::RMenuPasswordEnabledClick() {
+    // A write the system refused changes nothing: the menu keeps showing
+    // the state the system has, and the next outside change is heard.
+    if (!WritePasswordState(!commandMenu_.IsChecked(kItem))) return;
+    IgnoreNextDesktopNotice = true;
+    SendMessageA(nullptr, WM_WININICHANGE, 0, 0);
+    commandMenu_.InvertChecked(kItem);
+    commandMenu_.Item(kItem).ImageIndex = commandMenu_.IsChecked(kItem) ? kPasswordOnImage : kPasswordOffImage;
+}
+
+void PasswordOptions::RefreshPasswordState() {
+    if (IgnoreNextDesktopNotice) {
+        IgnoreNextDesktopNotice = false;
+        return;
+    }
+    commandMenu_.SetChecked(kItem, ReadPasswordState());
+    SystemPasswordState = commandMenu_.IsChecked(kItem);
+}
+
+void PasswordOptions::ChangeSaverPassword(HWND window) {
+    using PwdChangePassword = DWORD(WINAPI*)(const char* provider, HWND window, DWORD, DWORD);
+    UniqueModule library(LoadLibraryA("MPR.DLL"));
+    auto change = ProcAddress<PwdChangePassword>(library.get(), "PwdChangePasswordA");
+    if (change) change("SCRSAVE", window, 0, 0);
+}
+
+void PasswordOptions::Start(const std::string& passwordEnabled) {
+    commandMenu_.SetChecked(kItem, ReadPasswordState());
+    SystemPasswordState = commandMenu_.IsChecked(kItem);
+    bool checked = commandMenu_.IsChecked(kItem);
+    if ((passwordEnabled == "1" && !checked) || (passwordEnabled == "0" && checked)) RMenuPasswordEnabledClick();
+}
+
+void PasswordOptions::WriteBack() {
+    commandMenu_.SetChecked(kItem, !SystemPasswordState);
+    RMenuPasswordEnabledClick();
+}
+
+}  // namespace pavlune

@@ -1,0 +1,113 @@
+#include "watch/change_watchers.h"
+
+#include "win/win_util.h"
+
+namespace pavlune {
+
+namespace {
+constexpr const char* kProfileList = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProfileList";
+constexpr DWORD kUserNameSize = 255;
+}  // namespace
+
+ChangeWatcher::ChangeWatcher(HWND receiverWindow, UINT notifyMessage)
+    : receiverWindow_(receiverWindow),
+      notifyMessage_(notifyMessage),
+      // Manual reset: once asked to stop, every later wait ends at once.
+      stopEvent_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+void ChangeWatcher::Resume() {
+    if (thread_) return;
+    DWORD id = 0;
+    thread_.reset(CreateThread(nullptr, 0, &ChangeWatcher::ThreadStart, this, 0, &id));
+}
+
+void ChangeWatcher::Stop() {
+    stopRequested_ = true;
+    if (stopEvent_) SetEvent(stopEvent_.get());
+    if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.reset();
+}
+
+DWORD WINAPI ChangeWatcher::ThreadStart(void* watcher) {
+    static_cast<ChangeWatcher*>(watcher)->Execute();
+    return 0;
+}
+
+void ChangeWatcher::Execute() {
+    while (!stopRequested_) {
+        // A watch that could not be set up only waits for the stop request.
+        HANDLE handles[2] = {stopEvent_.get(), ChangeHandle()};
+        DWORD count = handles[1] ? 2 : 1;
+        DWORD waited = WaitForMultipleObjects(count, handles, FALSE, kWaitMilliseconds);
+        if (stopRequested_) break;
+        if (count == 2 && waited == WAIT_OBJECT_0 + 1) PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
+        Rearm();
+    }
+}
+
+TRegWaitThread::TRegWaitThread(HWND receiverWindow, UINT notifyMessage, const std::string& watchPath,
+                               bool startSuspended)
+    : ChangeWatcher(receiverWindow, notifyMessage) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, watchPath.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+        key_.reset(opened);
+        Arm();
+    }
+    if (!startSuspended) Resume();
+}
+
+TRegWaitThread::~TRegWaitThread() { Stop(); }
+
+// An event of its own, without a name: a named one would be shared with any
+// other program that picked the same name. Windows 95 has no change notices
+// of keys: looked up, so that the program still loads there.
+void TRegWaitThread::Arm() {
+    using Notify = LONG(WINAPI*)(HKEY, BOOL, DWORD, HANDLE, BOOL);
+    static const Notify notify = ProcAddress<Notify>(GetModuleHandleA("ADVAPI32.DLL"), "RegNotifyChangeKeyValue");
+    event_.reset(CreateEventA(nullptr, FALSE, TRUE, nullptr));
+    if (event_ && notify) notify(key_.get(), FALSE, REG_NOTIFY_CHANGE_LAST_SET, event_.get(), TRUE);
+}
+
+void TRegWaitThread::Rearm() {
+    if (key_) Arm();
+}
+
+TFileWaitThread::TFileWaitThread(HWND receiverWindow, UINT notifyMessage, const std::string& watchPath,
+                                 bool startSuspended)
+    : ChangeWatcher(receiverWindow, notifyMessage),
+      notification_(FindFirstChangeNotificationA(watchPath.c_str(), FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE)) {
+    if (!notification_) MessageBeep(MB_ICONHAND);
+    if (!startSuspended) Resume();
+}
+
+TFileWaitThread::~TFileWaitThread() { Stop(); }
+
+void TFileWaitThread::Rearm() {
+    if (notification_) FindNextChangeNotification(notification_.get());
+}
+
+std::string GetUserHivePath() {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, sizeof windows);
+    char user[kUserNameSize] = {};
+    DWORD userSize = sizeof user;
+    GetUserNameA(user, &userSize);
+
+    std::string profile;
+    HKEY opened = nullptr;
+    std::string keyName = std::string(kProfileList) + "\\" + user;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
+        UniqueKey key(opened);
+        DWORD type = 0;
+        char value[MAX_PATH] = {};
+        DWORD size = sizeof value - 1;
+        LONG status = RegQueryValueExA(key.get(), "ProfileImagePath", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                                       &size);
+        if (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) return {};
+        if (status == ERROR_SUCCESS) profile = value;
+    }
+    if (profile.empty()) profile = windows;
+    return profile + "\\USER.DAT";
+}
+
+}  // namespace pavlune

@@ -1,0 +1,84 @@
+// TRegWaitThread and TFileWaitThread: background threads that tell the main
+// window, by a posted message, that a registry key's values or a folder's
+// files were written. They touch nothing else: every reaction runs on the
+// main thread. Destroying a watcher stops it at once and waits for its
+// thread before the handles go.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+
+#include "win/handles.h"
+
+namespace pavlune {
+
+class ChangeWatcher {
+public:
+    ChangeWatcher(const ChangeWatcher&) = delete;
+    ChangeWatcher& operator=(const ChangeWatcher&) = delete;
+    virtual ~ChangeWatcher() = default;
+
+    // Each wait for a change lasts at most this long.
+    static constexpr DWORD kWaitMilliseconds = 5000;
+
+    // Starts the thread body (once).
+    void Resume();
+
+protected:
+    ChangeWatcher(HWND receiverWindow, UINT notifyMessage);
+    // Sets the stop request, wakes the thread and waits until its body has
+    // returned. Every derived destructor calls it before its handles go.
+    void Stop();
+
+private:
+    // What a change signals; null when the watch could not be set up.
+    virtual HANDLE ChangeHandle() const = 0;
+    // Sets the watch up again after every wait.
+    virtual void Rearm() = 0;
+
+    static DWORD WINAPI ThreadStart(void* watcher);
+    void Execute();
+
+    HWND receiverWindow_;
+    UINT notifyMessage_;
+    std::atomic<bool> stopRequested_{false};
+    UniqueHandle stopEvent_;
+    UniqueHandle thread_;
+};
+
+// Watches the values of a key under HKEY_CURRENT_USER.
+class TRegWaitThread : public ChangeWatcher {
+public:
+    TRegWaitThread(HWND receiverWindow, UINT notifyMessage, const std::string& watchPath, bool startSuspended);
+    ~TRegWaitThread() override;
+
+private:
+    HANDLE ChangeHandle() const override { return event_.get(); }
+    void Rearm() override;
+    void Arm();
+
+    UniqueKey key_;
+    UniqueHandle event_;
+};
+
+// Watches the files of a folder (not its sub-folders) for writes.
+class TFileWaitThread : public ChangeWatcher {
+public:
+    TFileWaitThread(HWND receiverWindow, UINT notifyMessage, const std::string& watchPath, bool startSuspended);
+    ~TFileWaitThread() override;
+
+private:
+    HANDLE ChangeHandle() const override { return notification_.get(); }
+    void Rearm() override;
+
+    UniqueChangeNotification notification_;
+};
+
+// The current user's registry file on the 9x line: the profile folder of
+// the user (ProfileImagePath), else the Windows folder, + "\USER.DAT".
+// Empty when a value on the way cannot be read as a string.
+std::string GetUserHivePath();
+
+}  // namespace pavlune
