@@ -197,9 +197,7 @@ class PC:
 
     def saver_active(self):
         """The system's screen-saver-active flag, as a program starting now finds it."""
-        code, out = self.wintool("saver-settings")
-        assert code == 0, "saver-settings failed"
-        return out.split()[1] == b"1"
+        return self.wintool("saver-settings")[1].split()[1] == b"1"
 
     def screenshot(self, name):
         """Keeps a picture of this PC's screen as evidence."""
@@ -266,8 +264,7 @@ def keys_at_exit(saver_was_active, **changed):
     """The six keys an exit writes, in their order, with a first start's
     values; SaverDisabled is checked when the saver was off at start."""
     keys = dict(KIND=1, AutoReload=1, SortString=0, SaveString=1, SaverDisabled=int(not saver_was_active),
-                ScreenSaveJack=0)
-    keys.update(changed)
+                ScreenSaveJack=0) | changed
     return "".join(f"{key}={value}\r\n" for key, value in keys.items())
 
 

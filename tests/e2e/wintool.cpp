@@ -12,9 +12,8 @@
 //   wintool taskbar-created          tells every window the shell restarted
 //   wintool tray-point TIP           prints "X Y", the screen point of the
 //                                    tray icon whose tip is TIP
-//   wintool visible-windows CLASS    prints class and title of each visible
-//                                    top-level window of the process that
-//                                    owns the window of CLASS
+//   wintool visible-windows CLASS    prints the title of each visible top-
+//                                    level window of the process of CLASS
 //   wintool read-list TITLE          prints the rows of the report list in
 //                                    the window TITLE, cells split by TAB
 //   wintool list-point TITLE ROW     prints "X Y", the screen point of a row
@@ -181,41 +180,36 @@ std::string MessageText(HWND box) {
     return {};
 }
 
-// The middle of the tray icon whose tip is tip, on the screen. Wine's tray
+// The middle of the tray icon whose tip is tip, on the screen: Wine's tray
 // gives each icon a tooltip of its own over the icon's cell.
 bool TrayIconPoint(const char* tip, POINT& point) {
-    HWND tooltip = nullptr;
-    while ((tooltip = FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr)) != nullptr) {
+    for (HWND tooltip = nullptr; (tooltip = FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr));) {
         RemoteBuffer remote(tooltip, sizeof(TTTOOLINFOA) + kCellTextSize);
         if (!remote.Ready()) continue;
         TTTOOLINFOA info{};
         info.cbSize = sizeof info;
         info.lpszText = remote.Address(sizeof info);
+        char text[kCellTextSize] = {};
         remote.Write(&info, sizeof info);
         if (!SendMessageA(tooltip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(remote.Address()))) continue;
         remote.Read(&info, sizeof info);
-        char text[kCellTextSize] = {};
         remote.Read(text, kCellTextSize - 1, sizeof info);
-        if (lstrcmpA(text, tip) != 0 || IsRectEmpty(&info.rect) || !IsWindowVisible(info.hwnd)) continue;
-        point = {(info.rect.left + info.rect.right) / 2, (info.rect.top + info.rect.bottom) / 2};
-        return ClientToScreen(info.hwnd, &point) != FALSE;
+        if (lstrcmpA(text, tip) == 0 && !IsRectEmpty(&info.rect) && IsWindowVisible(info.hwnd)) {
+            point = {(info.rect.left + info.rect.right) / 2, (info.rect.top + info.rect.bottom) / 2};
+            return ClientToScreen(info.hwnd, &point) != FALSE;
+        }
     }
     return false;
 }
 
-// Class and title of every visible top-level window of the process that
-// owns window, one a line.
+// The title of each visible top-level window of window's process, one a line.
 std::string VisibleWindowsOf(HWND window) {
-    DWORD owner = 0;
+    DWORD owner = 0, process = 0;
     GetWindowThreadProcessId(window, &owner);
     std::string found;
     for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT)) {
-        DWORD process = 0;
         GetWindowThreadProcessId(top, &process);
-        if (process != owner || !IsWindowVisible(top)) continue;
-        char name[64] = "";
-        GetClassNameA(top, name, sizeof name);
-        found += std::string(name) + "\t" + WindowText(top) + "\n";
+        if (process == owner && IsWindowVisible(top)) found += WindowText(top) + "\n";
     }
     return found;
 }

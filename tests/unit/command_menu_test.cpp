@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace pavlune {
@@ -14,15 +14,7 @@ namespace {
 
 // One item as the menu shows it when the program starts: name, caption,
 // group, picture (-1: none), and "radio" for the saver kinds.
-struct Row {
-    std::string name, caption;
-    int group, image;
-    std::string kind;
-    bool operator==(const Row&) const = default;
-};
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.name << " \"" << row.caption << "\" " << row.group << " " << row.image << " " << row.kind;
-}
+using Row = std::tuple<std::string, std::string, int, int, std::string>;
 
 TEST(CommandMenu, ItemsTopToBottomUncheckedEnabledAndShown) {
     const std::vector<Row> expected = {
