@@ -128,10 +128,9 @@ class Windows98Road(Road, unittest.TestCase):
         self.expect_record(listener.collect(), "外出(15時戻り)")
         self.assertEqual(self.a.read("Pavlune.2.txt"), "15時戻り\r\n10時戻り\r\n")
 
-        # Cancel: nothing written, sent or started. A handles what comes in
-        # turn and waits for a saver it starts, so the first thing heard from
-        # it is its answer to a state request sent once the dialog is gone:
-        # the bare log-off reply, since the saver's end emptied its last state.
+        # Cancel: nothing written, sent or started. A waits for a saver it
+        # starts, so its answer to a request sent after Cancel comes last:
+        # the bare log-off reply (the saver's end emptied its last state).
         self.wait_saver("end", 2)
         listener = self.peer.peer_listen(5963, 60, count=1)
         self.choose(2)
