@@ -96,13 +96,15 @@ TEST_F(MainFormTest, FirstStartUsesDefaultsAndWritesSixKeysInOrder) {
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\n") + kSixKeys);
 }
 
-// The 3D Text saver's file in the system folder while the object lives.
+// The 3D Text saver's file in the system folder, named as on the prefix's
+// Windows line, while the object lives.
 class Installed3DTextSaver {
 public:
     Installed3DTextSaver() {
-        char system[MAX_PATH];
-        GetSystemDirectoryA(system, MAX_PATH);
-        path_ = std::string(system) + "\\sstext3d.scr";
+        const OSVERSIONINFOA line = test::ReportedVersion();
+        path_ = test::SystemDirectory() + (line.dwPlatformId == VER_PLATFORM_WIN32_NT ? "\\sstext3d.scr"
+                                           : line.dwMinorVersion == 0 ? "\\3D ﾃｷｽﾄ (OpenGL).scr"
+                                                                      : "\\3D テキスト (OpenGL).scr");
         WriteFileBytes(path_, "");
     }
     ~Installed3DTextSaver() { DeleteFileA(path_.c_str()); }
