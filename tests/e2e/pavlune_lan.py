@@ -28,6 +28,7 @@ PROGRAM_DIR = "C:\\Pavlune"
 PROGRAM = PROGRAM_DIR + "\\Pavlune.exe"
 MAIN_WINDOW_CLASS = "TPavluneMainForm"
 STATUS_LIST_TITLE = "自席表示一覧"
+TRAY_TIP = "伝言板スタート"
 
 
 def encode(text):
@@ -158,12 +159,12 @@ class PC:
         return done.stdout
 
     def tray_point(self, seconds=30):
-        """Screen point of the first icon in Wine's tray window, or None."""
+        """Screen point of Pavlune's tray icon (found by its tip), or None."""
         found = None
 
         def visible():
             nonlocal found
-            code, out = self.wintool("tray-point")
+            code, out = self.wintool("tray-point", TRAY_TIP)
             if code == 0:
                 found = tuple(int(v) for v in out.split())
             return code == 0
@@ -193,6 +194,10 @@ class PC:
         """The rows of the open status list, cells split by TAB; None when it is not open."""
         code, out = self.wintool("read-list", STATUS_LIST_TITLE)
         return out.decode("cp932").splitlines() if code == 0 else None
+
+    def saver_active(self):
+        """The system's screen-saver-active flag, as a program starting now finds it."""
+        return self.wintool("saver-settings")[1].split()[1] == b"1"
 
     def screenshot(self, name):
         """Keeps a picture of this PC's screen as evidence."""
@@ -253,6 +258,14 @@ class Lan:
             shutil.rmtree(self.work, ignore_errors=True)
         return False
 
+
+
+def keys_at_exit(saver_was_active, **changed):
+    """The six keys an exit writes, in their order, with a first start's
+    values; SaverDisabled is checked when the saver was off at start."""
+    keys = dict(KIND=1, AutoReload=1, SortString=0, SaveString=1, SaverDisabled=int(not saver_was_active),
+                ScreenSaveJack=0) | changed
+    return "".join(f"{key}={value}\r\n" for key, value in keys.items())
 
 
 def wait_until(condition, seconds=30, step=0.1):

@@ -3,7 +3,7 @@ Wine's tray window, as a person would."""
 import subprocess
 import unittest
 
-from pavlune_lan import Lan, MAIN_WINDOW_CLASS, PROGRAM_DIR, wait_until
+from pavlune_lan import Lan, MAIN_WINDOW_CLASS, PROGRAM_DIR, keys_at_exit, wait_until
 
 MENU = ("// 在席表示\r\n#在席\r\n会議中\r\n@外出\r\n-\r\n帰宅\\本日は帰宅しました\r\n帰宅\\明日は休みです\r\n")
 
@@ -21,22 +21,25 @@ class Tray(unittest.TestCase):
         self.addCleanup(self.lan.__exit__, None, None, None)
         self.pc = self.lan.pcs[0]
         self.pc.write("Pavlune.TXT", MENU)
+        self.saver_was_active = self.pc.saver_active()
         self.process = self.pc.start()
         self.assertIsNotNone(self.pc.tray_point(), "no tray icon appeared")
 
     def test_message_menu_opens_on_left_press(self):
         self.assertTrue(self.pc.press_on_tray(1), "no menu opened on the left button")
         self.pc.screenshot("message-menu")
+        self.pc.keys("Down", "Down", "Down", "Return")  # 外出, the third message, asks for a phrase
+        self.assertIsNotNone(self.pc.wait_box("追加文の入力"), "the left button did not open the message menu")
         self.pc.keys("Escape")
-        self.assertEqual(self.pc.wintool("wait-no-menu", "10000")[0], 0)
+        self.assertTrue(wait_until(lambda: self.pc.wait_box("追加文の入力", seconds=0) is None, 10))
         self.assertIsNone(self.process.poll())
 
     def test_command_menu_opens_on_right_press_and_exit_ends_the_program(self):
         self.assertTrue(self.pc.press_on_tray(3), "no menu opened on the right button")
         self.pc.screenshot("command-menu")
-        self.pc.keys("x")  # 終了(&X)
+        self.pc.keys("x")  # 終了(&X), which only the command menu has
         self.assertEqual(exited(self.process), 0)
-        self.assertIn("KIND=1\r\nAutoReload=1\r\n", self.pc.read("Pavlune.INI"))
+        self.assertEqual(self.pc.read("Pavlune.INI"), "[Pavlune Settings]\r\n" + keys_at_exit(self.saver_was_active))
         self.assertTrue(wait_until(lambda: self.pc.tray_point(seconds=0) is None, 10),
                         "the tray icon stayed after the exit")
 
@@ -48,7 +51,8 @@ class Tray(unittest.TestCase):
         self.assertTrue(self.pc.press_on_tray(3))
         self.pc.keys("x")
         self.assertEqual(exited(self.process), 0)
-        self.assertIn("SortString=1\r\n", self.pc.read("Pavlune.INI"))
+        self.assertEqual(self.pc.read("Pavlune.INI"),
+                         "[Pavlune Settings]\r\n" + keys_at_exit(self.saver_was_active, SortString=1))
 
     def test_reload_command_reads_the_file_again(self):
         self.pc.file("Pavlune.TXT").unlink()

@@ -10,8 +10,10 @@
 //   wintool tray-delete CLASS ID     removes that window's tray icon, as a
 //                                    dying shell loses it
 //   wintool taskbar-created          tells every window the shell restarted
-//   wintool tray-point               prints "X Y", the screen point of the
-//                                    first icon in Wine's tray window
+//   wintool tray-point TIP           prints "X Y", the screen point of the
+//                                    tray icon whose tip is TIP
+//   wintool visible-windows CLASS    prints the title of each visible top-
+//                                    level window of the process of CLASS
 //   wintool read-list TITLE          prints the rows of the report list in
 //                                    the window TITLE, cells split by TAB
 //   wintool list-point TITLE ROW     prints "X Y", the screen point of a row
@@ -178,6 +180,40 @@ std::string MessageText(HWND box) {
     return {};
 }
 
+// The middle of the tray icon whose tip is tip, on the screen: Wine's tray
+// gives each icon a tooltip of its own over the icon's cell.
+bool TrayIconPoint(const char* tip, POINT& point) {
+    for (HWND tooltip = nullptr; (tooltip = FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr));) {
+        RemoteBuffer remote(tooltip, sizeof(TTTOOLINFOA) + kCellTextSize);
+        if (!remote.Ready()) continue;
+        TTTOOLINFOA info{};
+        info.cbSize = sizeof info;
+        info.lpszText = remote.Address(sizeof info);
+        char text[kCellTextSize] = {};
+        remote.Write(&info, sizeof info);
+        if (!SendMessageA(tooltip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(remote.Address()))) continue;
+        remote.Read(&info, sizeof info);
+        remote.Read(text, kCellTextSize - 1, sizeof info);
+        if (lstrcmpA(text, tip) == 0 && !IsRectEmpty(&info.rect) && IsWindowVisible(info.hwnd)) {
+            point = {(info.rect.left + info.rect.right) / 2, (info.rect.top + info.rect.bottom) / 2};
+            return ClientToScreen(info.hwnd, &point) != FALSE;
+        }
+    }
+    return false;
+}
+
+// The title of each visible top-level window of window's process, one a line.
+std::string VisibleWindowsOf(HWND window) {
+    DWORD owner = 0, process = 0;
+    GetWindowThreadProcessId(window, &owner);
+    std::string found;
+    for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT)) {
+        GetWindowThreadProcessId(top, &process);
+        if (process == owner && IsWindowVisible(top)) found += WindowText(top) + "\n";
+    }
+    return found;
+}
+
 void Print(const std::string& bytes) {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -259,13 +295,16 @@ int main(int argc, char** argv) {
         record.uID = std::stoul(argv[3]);
         return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
     }
-    if (command == "tray-point" && argc == 2) {
-        HWND tray = FindWindowA(nullptr, "Wine System Tray");
-        if (!tray || !IsWindowVisible(tray)) return 1;
-        // The first icon fills the top-left cell of the tray's client area.
-        POINT point{GetSystemMetrics(SM_CXSMICON) / 2 + 2, GetSystemMetrics(SM_CYSMICON) / 2 + 2};
-        ClientToScreen(tray, &point);
+    if (command == "tray-point" && argc == 3) {
+        POINT point{};
+        if (!TrayIconPoint(argv[2], point)) return 1;
         Print(std::to_string(point.x) + " " + std::to_string(point.y));
+        return 0;
+    }
+    if (command == "visible-windows" && argc == 3) {
+        HWND window = FindWindowA(argv[2], nullptr);
+        if (!window) return 1;
+        Print(VisibleWindowsOf(window));
         return 0;
     }
     if (command == "read-list" && argc == 3) {
@@ -334,7 +373,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
-          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point | read-list TITLE |"
-          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG | saver-settings\n");
+          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point TIP | read-list TITLE |"
+          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG | saver-settings |"
+          " visible-windows CLASS\n");
     return 2;
 }

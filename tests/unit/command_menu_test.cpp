@@ -6,59 +6,52 @@
 
 #include <stdexcept>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace pavlune {
 namespace {
 
-TEST(CommandMenu, ItemsTopToBottom) {
-    struct Row {
-        const char* name;
-        const char* caption;
-        int image;
-    };
-    // Items 1 to 5 are group 1, the rest group 3.
-    const Row rows[] = {
-        {"RMenuStartScreenSaver", "スクリーンセーバースタート", 13},
-        {"RMenuScreenSaverDisabled", "スクリーンセーバーの無効化", 8},
-        {"RScreenSaverConfig", "スクリーンセーバーの設定(&D)...", 1},
-        {"N5", "-", -1},
-        {"RMenuReload", "メニューリロード(&R)", 4},
-        {"RMenuOpenStringTable", "定義ファイルを開く(&O)", 2},
-        {"RMenuOpenAddStringsFile", "付加文字定義ファイルを開く(&F)", 3},
-        {"RMenuMarqueeSaverConfig", "伝言用スクリーンセーバーの設定(&C)...", 10},
-        {"N6", "-", -1},
-        {"RMenuAutoMenuReload", "自動メニューリロード", 5},
-        {"RMenuAutoAddStringSort", "付加文字自動並べ替え", 11},
-        {"RMenuAutoAddStringSave", "付加文字自動保存", 12},
-        {"RMenuScreenSaverJack", "スクリーンセーバーのっとり", -1},
-        {"N7", "-", -1},
-        {"N8", "他の人の状況表示", -1},
-        {"N9", "最新情報の取得", -1},
-        {"N4", "-", -1},
-        {"RMenuPasswordEnabled", "パスワード有効(&E)", 6},
-        {"RMenuPasswordChange", "パスワードの変更(&P)...", 9},
-        {"N3", "-", -1},
-        {"RMenuDengon", "伝言板", 14},
-        {"RMenu3D", "３D", 15},
-        {"N2", "-", -1},
-        {"RMenuAbout", "Pavluneについて(&A)...", 7},
-        {"N1", "-", -1},
-        {"RMenuExit", "終了(&X)", 16},
+// One item as the menu shows it when the program starts: name, caption,
+// group, picture (-1: none), and "radio" for the saver kinds.
+using Row = std::tuple<std::string, std::string, int, int, std::string>;
+
+TEST(CommandMenu, ItemsTopToBottomUncheckedEnabledAndShown) {
+    const std::vector<Row> expected = {
+        {"RMenuStartScreenSaver", "スクリーンセーバースタート", 1, 13, ""},
+        {"RMenuScreenSaverDisabled", "スクリーンセーバーの無効化", 1, 8, ""},
+        {"RScreenSaverConfig", "スクリーンセーバーの設定(&D)...", 1, 1, ""},
+        {"N5", "-", 1, -1, ""},
+        {"RMenuReload", "メニューリロード(&R)", 1, 4, ""},
+        {"RMenuOpenStringTable", "定義ファイルを開く(&O)", 3, 2, ""},
+        {"RMenuOpenAddStringsFile", "付加文字定義ファイルを開く(&F)", 3, 3, ""},
+        {"RMenuMarqueeSaverConfig", "伝言用スクリーンセーバーの設定(&C)...", 3, 10, ""},
+        {"N6", "-", 3, -1, ""},
+        {"RMenuAutoMenuReload", "自動メニューリロード", 3, 5, ""},
+        {"RMenuAutoAddStringSort", "付加文字自動並べ替え", 3, 11, ""},
+        {"RMenuAutoAddStringSave", "付加文字自動保存", 3, 12, ""},
+        {"RMenuScreenSaverJack", "スクリーンセーバーのっとり", 3, -1, ""},
+        {"N7", "-", 3, -1, ""},
+        {"N8", "他の人の状況表示", 3, -1, ""},
+        {"N9", "最新情報の取得", 3, -1, ""},
+        {"N4", "-", 3, -1, ""},
+        {"RMenuPasswordEnabled", "パスワード有効(&E)", 3, 6, ""},
+        {"RMenuPasswordChange", "パスワードの変更(&P)...", 3, 9, ""},
+        {"N3", "-", 3, -1, ""},
+        {"RMenuDengon", "伝言板", 3, 14, "radio"},
+        {"RMenu3D", "３D", 3, 15, "radio"},
+        {"N2", "-", 3, -1, ""},
+        {"RMenuAbout", "Pavluneについて(&A)...", 3, 7, ""},
+        {"N1", "-", 3, -1, ""},
+        {"RMenuExit", "終了(&X)", 3, 16, ""},
     };
     const PopupMenuModel menu = BuildCommandMenu();
-    ASSERT_EQ(menu.Items().size(), std::size(rows));
-    for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const MenuItem& item = menu.Items()[i];
-        SCOPED_TRACE(rows[i].name);
-        EXPECT_EQ(item.Name, rows[i].name);
-        EXPECT_EQ(item.Caption, rows[i].caption);
-        EXPECT_EQ(item.ImageIndex, rows[i].image);
-        EXPECT_EQ(item.GroupIndex, i < 5 ? 1 : 3);
-        EXPECT_EQ(item.RadioItem, item.Name == "RMenuDengon" || item.Name == "RMenu3D");
-        EXPECT_FALSE(item.Checked);
-        EXPECT_TRUE(item.Enabled);
-        EXPECT_TRUE(item.Visible);
+    std::vector<Row> actual;
+    for (const MenuItem& item : menu.Items()) {
+        actual.push_back({item.Name, item.Caption, item.GroupIndex, item.ImageIndex, item.RadioItem ? "radio" : ""});
+        EXPECT_TRUE(!item.Checked && item.Enabled && item.Visible && item.Items.empty()) << item.Name;
     }
+    EXPECT_EQ(actual, expected);
 }
 
 TEST(CommandMenu, CheckingOneSaverKindUnchecksTheOther) {

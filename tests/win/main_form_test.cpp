@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "saver/screen_saver_active.h"
 #include "win/files.h"
@@ -28,6 +29,9 @@ std::string IconLine(const std::string& icon, const char* caption) {
 }
 
 constexpr const char* kMenu = "#在席\r\n会議中\r\n@外出\r\n帰宅\\本日は帰宅しました\r\n";
+// What an exit writes with the options as a first start finds them.
+constexpr const char* kSixKeys =
+    "KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\nSaverDisabled=0\r\nScreenSaveJack=0\r\n";
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -89,18 +93,18 @@ TEST_F(MainFormTest, FirstStartUsesDefaultsAndWritesSixKeysInOrder) {
 
     EXPECT_TRUE(CloseAndPump()) << "closing ends the message loop";
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
-              "[Pavlune Settings]\r\nKIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\n"
-              "SaverDisabled=0\r\nScreenSaveJack=0\r\n");
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\n") + kSixKeys);
 }
 
-// The 3D Text saver's file in the system folder while the object lives.
+// The 3D Text saver's file in the system folder, named as on the prefix's
+// Windows line, while the object lives.
 class Installed3DTextSaver {
 public:
     Installed3DTextSaver() {
-        char system[MAX_PATH];
-        GetSystemDirectoryA(system, MAX_PATH);
-        path_ = std::string(system) + "\\sstext3d.scr";
+        const OSVERSIONINFOA line = test::ReportedVersion();
+        path_ = test::SystemDirectory() + (line.dwPlatformId == VER_PLATFORM_WIN32_NT ? "\\sstext3d.scr"
+                                           : line.dwMinorVersion == 0 ? "\\3D ﾃｷｽﾄ (OpenGL).scr"
+                                                                      : "\\3D テキスト (OpenGL).scr");
         WriteFileBytes(path_, "");
     }
     ~Installed3DTextSaver() { DeleteFileA(path_.c_str()); }
@@ -145,7 +149,7 @@ TEST_F(MainFormTest, WithoutThe3DTextSaverTheMarqueeSaverIsChosen) {
     EXPECT_EQ(menu.Item("RMenu3D").ImageIndex, 17) << "the pictures stay as the settings chose them";
     CloseAndPump();
     Finish();
-    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("KIND=1\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\n") + kSixKeys);
 }
 
 TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
@@ -157,7 +161,8 @@ TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
     CloseAndPump();
     Finish();
     EXPECT_TRUE(ReadScreenSaverActive()) << "the flag noted at start-up comes back";
-    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("SaverDisabled=1\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
+                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
 }
 
 TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
@@ -170,7 +175,8 @@ TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
     CloseAndPump();
     Finish();
     EXPECT_FALSE(ReadScreenSaverActive());
-    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("SaverDisabled=1\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
+                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
 }
 
 TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
@@ -178,7 +184,7 @@ TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
     Start("Other.exe");
     CloseAndPump();
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Other.INI")).rfind("[Pavlune Settings]\r\nKIND=1\r\n", 0), 0u);
+    EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\n") + kSixKeys);
     EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
 }
 
@@ -207,7 +213,7 @@ TEST_P(FatalDefinitionFile, IsReportedAndEndsTheProgramWithSettingsWritten) {
 
     EXPECT_TRUE(PumpMessages()) << "the end request is waiting in the queue";
     Finish();
-    EXPECT_NE(ReadFileBytes(Path("Pavlune.INI")).find("ScreenSaveJack=0\r\n"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=鈴木\\開発\r\n") + kSixKeys);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -336,7 +342,11 @@ TEST_F(MainFormTest, SessionEndSavesTheSettings) {
 TEST_F(MainFormTest, PasswordChangeIsHiddenOnTheNtLine) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
-    bool nt = form_->VersionInfo.Nt;
+    // The line the prefix reports, asked here rather than of the form.
+    const OSVERSIONINFOA reported = test::ReportedVersion();
+    const bool nt = reported.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    EXPECT_EQ(form_->VersionInfo.Nt, nt);
+    EXPECT_EQ(form_->VersionInfo.Windows95, !nt && reported.dwMinorVersion == 0);
     EXPECT_EQ(form_->CommandMenu().Item("RMenuPasswordChange").Visible, !nt);
     CloseAndPump();
     Finish();

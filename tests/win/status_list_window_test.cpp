@@ -363,7 +363,7 @@ TEST_F(StatusListWindowTest, FiveColumnsInOrderShareTheWidth) {
         RECT client;
         GetClientRect(list_, &client);
         int total = 0;
-        for (int column = 0; column < kStatusColumnCount; ++column) {
+        for (int column = 0; column < 5; ++column) {
             char caption[64] = "";
             LVCOLUMNA format{};
             format.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -371,7 +371,7 @@ TEST_F(StatusListWindowTest, FiveColumnsInOrderShareTheWidth) {
             format.cchTextMax = sizeof caption;
             ASSERT_TRUE(SendMessageA(list_, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&format)));
             EXPECT_STREQ(caption, captions[column]);
-            EXPECT_GE(format.cx, client.right / kStatusColumnCount - 1) << captions[column];
+            EXPECT_GE(format.cx, client.right / 5 - 1) << captions[column];
             total += format.cx;
         }
         EXPECT_EQ(total, client.right) << "all five columns fit the visible width";
