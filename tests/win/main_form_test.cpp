@@ -282,7 +282,8 @@ TEST_F(MainFormTest, InvalidIconIsReported) {
     Finish();
 }
 
-TEST_F(MainFormTest, FileChangeMessageReloadsTheMenu) {
+TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile) {
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nAutoReload=0\r\n");
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
     EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u);
@@ -291,18 +292,38 @@ TEST_F(MainFormTest, FileChangeMessageReloadsTheMenu) {
     WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n");
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
     EXPECT_FALSE(PumpMessages());
-    ASSERT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u);
+    ASSERT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u) << "a whole file is read at once";
     EXPECT_EQ(form_->MessageMenu().Menu().DefaultMessageItem, nullptr);
+
+    // An editor caught between truncating the file and writing it again.
+    for (const char* halfWritten : {"", "会議\\"}) {
+        WriteFileBytes(Path("Pavlune.TXT"), halfWritten);
+        PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+        PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+        EXPECT_FALSE(PumpMessages());
+        WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n帰宅\r\n");
+        ASSERT_TRUE(test::PumpUntil([&] { return form_->MessageMenu().Menu().Entries.size() == 2u; }));
+        EXPECT_TRUE(dialogs_.Messages.empty());
+        WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n");
+        PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+        PumpMessages();
+    }
 
     DeleteFileA(Path("Pavlune.TXT").c_str());
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
-    EXPECT_TRUE(PumpMessages()) << "a reload that finds no file ends the program";
+    bool quit = false;
+    EXPECT_TRUE(test::PumpUntil([&] {
+        MSG message;
+        quit = quit || PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        return quit;
+    })) << "a file still missing once the folder is quiet ends the program";
     ASSERT_EQ(dialogs_.Messages.size(), 1u);
     EXPECT_TRUE(form_->MessageMenu().Menu().Entries.empty());
     Finish();
 }
 
 TEST_F(MainFormTest, IconErrorOnReloadIsShownByTheMessageBoundary) {
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nAutoReload=0\r\n");
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
     WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n" + IconLine(Path("gone.ico"), "昼食"));

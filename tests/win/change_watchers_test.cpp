@@ -1,0 +1,235 @@
+// The change watchers and the password switch against the real registry and
+// file system. Runs once on the 9x line and once on the NT line
+// (PAVLUNE_WINE_VERSION), since the password lives in another value there.
+#include "watch/change_watchers.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/command_menu.h"
+#include "saver/password_options.h"
+#include "win/win_util.h"
+#include "win_test_support.h"
+
+namespace pavlune {
+namespace {
+
+using test::ScratchFolder;
+using test::WriteFileBytes;
+
+constexpr UINT kNotice = WM_APP + 7;
+constexpr const char* kTestKey = "Software\\PavluneWatcherTest";
+constexpr const char* kDesktopKey = "Control Panel\\desktop";
+
+// A window of this thread that counts the notices posted to it.
+class Receiver {
+public:
+    Receiver() : window_(CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)) {}
+    ~Receiver() { DestroyWindow(window_); }
+    HWND Handle() const { return window_; }
+
+    // The notices that arrive within that many milliseconds.
+    int NoticesWithin(DWORD milliseconds) {
+        int count = 0;
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < milliseconds) {
+            MSG message;
+            while (PeekMessageA(&message, window_, kNotice, kNotice, PM_REMOVE)) ++count;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_POSTMESSAGE);
+        }
+        return count;
+    }
+
+private:
+    HWND window_;
+};
+
+void SetTestValue(const char* value) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>(value), lstrlenA(value) + 1);
+    RegCloseKey(key);
+}
+
+// Each kind of watcher: a real change is one notice, a quiet period none.
+TEST(ChangeWatchers, ARealChangeIsNoticedAndAQuietWaitIsNot) {
+    Receiver receiver;
+    ScratchFolder folder;
+    SetTestValue("before");
+    struct Case {
+        const char* label;
+        std::function<std::unique_ptr<ChangeWatcher>()> make;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"registry",
+         [&] { return std::make_unique<TRegWaitThread>(receiver.Handle(), kNotice, kTestKey, false); },
+         [] { SetTestValue("after"); }},
+        {"folder",
+         [&] { return std::make_unique<TFileWaitThread>(receiver.Handle(), kNotice, folder.Path(""), false); },
+         [&] { WriteFileBytes(folder.Path("Pavlune.TXT"), "会議中\r\n"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        auto watcher = c.make();
+        EXPECT_EQ(receiver.NoticesWithin(ChangeWatcher::kWaitMilliseconds + 700), 0) << "a wait that timed out";
+        c.change();
+        EXPECT_GE(receiver.NoticesWithin(1500), 1) << "the change was not noticed";
+    }
+}
+
+TEST(ChangeWatchers, StopEndsTheWaitAtOnceAndLeavesNoHandle) {
+    Receiver receiver;
+    ScratchFolder folder;
+    SetTestValue("x");
+    auto watcher = std::make_unique<TFileWaitThread>(receiver.Handle(), kNotice, folder.Path(""), false);
+    Sleep(100);  // the thread is in its wait now
+    const DWORD start = GetTickCount();
+    watcher.reset();
+    EXPECT_LT(GetTickCount() - start, ChangeWatcher::kWaitMilliseconds / 2) << "the stop waited for a period";
+
+    DWORD before = 0;
+    DWORD after = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &before);
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        TRegWaitThread registry(receiver.Handle(), kNotice, kTestKey, false);
+        TFileWaitThread files(receiver.Handle(), kNotice, folder.Path(""), false);
+    }
+    GetProcessHandleCount(GetCurrentProcess(), &after);
+    EXPECT_EQ(after, before);
+}
+
+TEST(ChangeWatchers, UserHiveIsInTheProfileFolderOrTheWindowsFolder) {
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    char user[256] = {};
+    DWORD size = sizeof user;
+    GetUserNameA(user, &size);
+    const std::string key = std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\ProfileList\\") + user;
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    EXPECT_EQ(GetUserHivePath(), std::string(windows) + "\\USER.DAT") << "no user profiles";
+
+    HKEY profile = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &profile, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(profile, "ProfileImagePath", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Profiles\\yamada"), 19);
+    EXPECT_EQ(GetUserHivePath(), "C:\\Profiles\\yamada\\USER.DAT");
+    DWORD notText = 1;
+    RegSetValueExA(profile, "ProfileImagePath", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&notText), 4);
+    EXPECT_EQ(GetUserHivePath(), "") << "a value that is no text";
+    RegCloseKey(profile);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+}
+
+class PasswordTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearValues(); }
+    void TearDown() override { ClearValues(); }
+
+    static void ClearValues() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+        RegDeleteValueA(key, "ScreenSaverIsSecure");
+        RegDeleteValueA(key, "ScreenSaveUsePassword");
+        RegCloseKey(key);
+    }
+    // Sets the password value as another program would, in the line's own form.
+    void SetOutside(bool on) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+        DWORD number = on ? 1 : 0;
+        if (version_.Nt) RegSetValueExA(key, "ScreenSaverIsSecure", 0, REG_SZ, reinterpret_cast<const BYTE*>(on ? "1" : "0"), 2);
+        else RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
+        RegCloseKey(key);
+    }
+    bool Checked() const { return menu_.IsChecked("RMenuPasswordEnabled"); }
+    int Image() const { return menu_.Item("RMenuPasswordEnabled").ImageIndex; }
+
+    WindowsVersion version_ = ReadWindowsVersion();
+    PopupMenuModel menu_ = BuildCommandMenu();
+    PasswordOptions password_{version_, menu_};
+};
+
+TEST_F(PasswordTest, StoredValuesRead) {
+    EXPECT_FALSE(password_.ReadPasswordState()) << "no value";
+    SetOutside(true);
+    EXPECT_TRUE(password_.ReadPasswordState());
+    SetOutside(false);
+    EXPECT_FALSE(password_.ReadPasswordState());
+    // The other line's form of the value does not count.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_ALL_ACCESS, &key), ERROR_SUCCESS);
+    DWORD one = 1;
+    if (version_.Nt) RegSetValueExA(key, "ScreenSaverIsSecure", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
+    else RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+    RegCloseKey(key);
+    EXPECT_FALSE(password_.ReadPasswordState());
+}
+
+TEST_F(PasswordTest, OwnClickIsAbsorbedAndOutsideChangesAreFollowed) {
+    password_.Start("2");
+    EXPECT_FALSE(Checked());
+    password_.RMenuPasswordEnabledClick();
+    EXPECT_TRUE(password_.ReadPasswordState());
+    EXPECT_TRUE(Checked());
+    EXPECT_EQ(Image(), 6);
+    EXPECT_FALSE(password_.SystemPasswordState) << "the program's own use is no outside state";
+
+    password_.RefreshPasswordState();  // the notice of the program's own write
+    EXPECT_TRUE(Checked());
+    SetOutside(false);
+    password_.RefreshPasswordState();
+    EXPECT_FALSE(Checked());
+    EXPECT_FALSE(password_.SystemPasswordState);
+    SetOutside(true);
+    password_.RefreshPasswordState();
+    EXPECT_TRUE(password_.SystemPasswordState);
+
+    password_.RMenuPasswordEnabledClick();
+    EXPECT_EQ(Image(), 19);
+    password_.WriteBack();
+    EXPECT_TRUE(password_.ReadPasswordState()) << "the state seen from outside goes back at close";
+    EXPECT_TRUE(Checked());
+}
+
+TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartAndItsUndoingAtClose) {
+    struct Case {
+        const char* setting;
+        bool systemBefore;
+        bool afterStart;
+    };
+    const Case cases[] = {
+        {"1", false, true}, {"0", true, false}, {"1", true, true}, {"2", true, true}, {"yes", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.setting) + (c.systemBefore ? " on" : " off"));
+        SetOutside(c.systemBefore);
+        PopupMenuModel menu = BuildCommandMenu();
+        PasswordOptions password(version_, menu);
+        password.Start(c.setting);
+        EXPECT_EQ(password.ReadPasswordState(), c.afterStart);
+        password.WriteBack();
+        EXPECT_EQ(password.ReadPasswordState(), c.systemBefore);
+    }
+}
+
+TEST_F(PasswordTest, AKeyThatCannotBeWrittenLeavesTheSwitchAsItWas) {
+    password_.Start("2");
+    // The desktop settings are opened, never created: without the key no write can happen.
+    ASSERT_EQ(SHDeleteKeyA(HKEY_CURRENT_USER, kDesktopKey), ERROR_SUCCESS);
+    password_.RMenuPasswordEnabledClick();
+    EXPECT_FALSE(Checked());
+    EXPECT_EQ(Image(), 6);
+    EXPECT_FALSE(password_.IgnoreNextDesktopNotice) << "no write, no notice of it to ignore";
+    HKEY key = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegCloseKey(key);
+}
+
+}  // namespace
+}  // namespace pavlune
