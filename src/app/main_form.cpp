@@ -19,7 +19,6 @@ constexpr int kFirstCommandImage = 100;
 constexpr int kCommandImageCount = 20;
 // An editor writes a file in steps; a reload that meets one half-written
 // waits until the folder has been quiet this long.
-constexpr UINT_PTR kQuietReloadTimer = 1;
 constexpr UINT kQuietMilliseconds = 400;
 constexpr const char* kDesktopKey = "Control Panel\\desktop";
 }  // namespace
@@ -42,7 +41,8 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
       programFolder_(ExtractFilePath(context.ExePath)),
       commandMenu_(BuildCommandMenu()),
       saverText_(VersionInfo, commandMenu_),
-      password_(VersionInfo, commandMenu_) {
+      password_(VersionInfo, commandMenu_),
+      quietReload_(context.Dialogs, [this] { RMenuReloadClick(); }) {
     // A hidden top-level window (not a message-only one), so that a polite
     // taskkill, which posts WM_CLOSE, reaches it.
     window_.reset(CreateWindowExA(0, kMainFormClassName, kApplicationTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -94,10 +94,6 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DESKTOP_CHANGED:
             password_.RefreshPasswordState();
-            return 0;
-        case WM_TIMER:
-            if (wParam != kQuietReloadTimer) break;
-            QuietReloadDue();
             return 0;
         case WM_REFRESH_REQUEST:
             N9Click();
@@ -198,7 +194,7 @@ void TPavluneMainForm::FormClose() {
 }
 
 void TPavluneMainForm::StopWatchers() {
-    KillTimer(Handle(), kQuietReloadTimer);
+    quietReload_.Stop();
     MenuFileWatcher.reset();
     DesktopWatcher.reset();
 }
@@ -372,17 +368,10 @@ void TPavluneMainForm::StartDesktopWatcher() {
 // empty or half written. Such a file is read once more when the folder has
 // been quiet for a moment; notices meanwhile make one reload, not one each.
 void TPavluneMainForm::DefinitionFolderChanged() {
-    if (reloadPending_ || !messageMenu_->DefinitionFileIsWhole()) {
-        reloadPending_ = true;
-        SetTimer(Handle(), kQuietReloadTimer, kQuietMilliseconds, nullptr);
+    if (quietReload_.Running() || !messageMenu_->DefinitionFileIsWhole()) {
+        quietReload_.Start(kQuietMilliseconds);
         return;
     }
-    RMenuReloadClick();
-}
-
-void TPavluneMainForm::QuietReloadDue() {
-    KillTimer(Handle(), kQuietReloadTimer);
-    reloadPending_ = false;
     RMenuReloadClick();
 }
 

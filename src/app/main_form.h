@@ -20,6 +20,7 @@
 #include "win/dialogs.h"
 #include "watch/change_watchers.h"
 #include "win/handles.h"
+#include "win/window_timer.h"
 
 namespace pavlune {
 
@@ -100,7 +101,6 @@ private:
     void RMenuPasswordChangeClick();
     void StartDesktopWatcher();
     void DefinitionFolderChanged();
-    void QuietReloadDue();
     void StopWatchers();
 
     Context context_;
@@ -116,8 +116,8 @@ private:
     std::unique_ptr<LanPresence> presence_;
     std::unique_ptr<SaverLauncher> launcher_;
     PasswordOptions password_;
+    WindowTimer quietReload_;               // an edit caught half-way waits for a quiet folder
     UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
-    bool reloadPending_ = false;            // an edit caught half-way waits for a quiet folder
     bool destroyed_ = false;
     bool saverActiveRestored_ = false;
 };

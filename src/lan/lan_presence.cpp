@@ -14,6 +14,12 @@ constexpr const char* kSiteBroadcastAddress = "192.168.0.255";
 // A busy LAN answers a state request all at once; the system's default
 // receive queue (8 to 64 KB) would drop most of a few hundred answers.
 constexpr int kPresenceQueueBytes = 1024 * 1024;
+// During a burst the open list is refilled at most this often; once the
+// socket has nothing more waiting it is refilled at once.
+constexpr DWORD kRefillInterval = 100;
+// State requests are answered at most this often. The answer is a
+// broadcast, so one answer serves every request of a burst.
+constexpr DWORD kAnswerInterval = 500;
 
 // Holds a counter up while a notification of ours runs.
 class Receiving {
@@ -38,7 +44,11 @@ std::string ReadText(TUdpEndpoint& sender, int numberBytes) {
 }  // namespace
 
 LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialogs, const std::string& myName)
-    : mainWindow_(mainWindow), instance_(instance), dialogs_(dialogs), myName_(myName) {
+    : mainWindow_(mainWindow),
+      instance_(instance),
+      dialogs_(dialogs),
+      myName_(myName),
+      pendingAnswer_(dialogs, [this] { AnswerStateRequest(); }) {
     udp1_ = std::make_unique<TUdpEndpoint>(dialogs);
     udp1_->RemoteHost = kSiteBroadcastAddress;
     udp1_->RemotePort = kPresencePort;
@@ -102,16 +112,49 @@ void LanPresence::LogOff() {
     }
 }
 
-void LanPresence::N8Click() {
+void LanPresence::N8Click() { ShowStatusList(true); }
+
+void LanPresence::ShowStatusList(bool activate) {
     if (!statusWindow_) {
         statusWindow_ = std::make_unique<TPavluneLVForm>(mainWindow_, instance_, dialogs_,
                                                          [this] { return myName_; });
     }
     statusWindow_->Fill(table_.Rows());
-    statusWindow_->ShowOnTop();
+    statusWindow_->ShowOnTop(activate);
+    lastRefill_ = GetTickCount();
+    refillPending_ = false;
 }
 
-void LanPresence::DestroyStatusWindow() { statusWindow_.reset(); }
+void LanPresence::DestroyStatusWindow() {
+    // The session may end while the list waits for a personal message to be
+    // typed: the list then goes once that handler has returned.
+    if (statusWindow_ && statusWindow_->Busy()) {
+        statusWindow_->Hide();
+        parkedWindow_ = std::move(statusWindow_);
+        return;
+    }
+    statusWindow_.reset();
+}
+
+// Asked again within the interval, the answer waits for its end and then
+// serves every request heard meanwhile.
+void LanPresence::RequestHeard() {
+    if (pendingAnswer_.Running()) return;
+    const DWORD sinceLast = GetTickCount() - lastAnswer_;
+    if (answered_ && sinceLast < kAnswerInterval) {
+        pendingAnswer_.Start(kAnswerInterval - sinceLast);
+        return;
+    }
+    AnswerStateRequest();
+}
+
+void LanPresence::AnswerStateRequest() {
+    if (loggedOff_) return;
+    if (!lastSentState_.empty()) BroadcastState(lastSentState_, true);
+    else BroadcastState(kBareLogOffPayload, false);
+    lastAnswer_ = GetTickCount();
+    answered_ = true;
+}
 
 void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int) {
     if (numberBytes <= 0) return;
@@ -123,12 +166,17 @@ void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const 
         case PresenceAction::None:
             break;
         case PresenceAction::AnswerStateRequest:
-            if (!lastSentState_.empty()) BroadcastState(lastSentState_, true);
-            else BroadcastState(kBareLogOffPayload, false);
+            RequestHeard();
             break;
         case PresenceAction::Refill:
-            if (statusWindow_ && statusWindow_->IsVisible()) N8Click();
+            refillPending_ = true;
             break;
+    }
+    // The list shows the table once the burst is over, and now and then during it;
+    // a colleague's news raises it without taking the keyboard from the user.
+    if (refillPending_ && (!sender.DatagramWaiting() || GetTickCount() - lastRefill_ >= kRefillInterval)) {
+        if (statusWindow_ && statusWindow_->IsVisible()) ShowStatusList(false);
+        refillPending_ = false;
     }
 }
 

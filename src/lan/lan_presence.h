@@ -14,6 +14,7 @@
 #include "lan/status_list_window.h"
 #include "lan/udp_endpoint.h"
 #include "win/dialogs.h"
+#include "win/window_timer.h"
 
 namespace pavlune {
 
@@ -33,7 +34,8 @@ public:
     void RequestStates();
     // Stops listening and tells everybody this user has gone. Runs once.
     void LogOff();
-    // Opens the status list (created on first use) filled from the table.
+    // Opens the status list (created on first use) filled from the table,
+    // in front with the keyboard.
     void N8Click();
     void DestroyStatusWindow();
     // After a screen saver the program waited for, nothing is replayed.
@@ -48,6 +50,9 @@ public:
 
 private:
     void Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
+    void ShowStatusList(bool activate);
+    void RequestHeard();
+    void AnswerStateRequest();
     void Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
 
     HWND mainWindow_;
@@ -64,6 +69,12 @@ private:
     int receiving_ = 0;
     bool loggedOff_ = false;
     std::unique_ptr<TPavluneLVForm> statusWindow_;
+    std::unique_ptr<TPavluneLVForm> parkedWindow_;  // destroyed while busy: goes with this object
+    bool refillPending_ = false;
+    DWORD lastRefill_ = 0;
+    WindowTimer pendingAnswer_;
+    bool answered_ = false;
+    DWORD lastAnswer_ = 0;
     std::deque<std::string> waitingMessages_;
     bool showingMessage_ = false;
 };

@@ -66,7 +66,8 @@ std::string FormatMinuteStamp(const LocalTime& time) {
 }
 
 std::string StatusPayload(std::string_view whereabouts, std::string_view myName) {
-    std::string payload(whereabouts);
+    // A rest that began with the separator would read as a command word.
+    std::string payload = whereabouts.empty() ? std::string(" ") : std::string(whereabouts);
     payload += kSeparator;
     payload += myName;
     return payload;
@@ -169,6 +170,8 @@ PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view 
     } else {
         row.Category1 = name.After;
     }
+    // A host sending names without end must not grow the table without end.
+    if (rows_.size() >= kMaxStatusRows) rows_.erase(rows_.begin());
     rows_.push_back(std::move(row));
     return PresenceAction::Refill;
 }

@@ -27,7 +27,8 @@ std::string FormatMinuteStamp(const LocalTime& time);
 
 // Payloads handed to the broadcast, which puts the stamp and a backslash in
 // front (except for a replay, sent as it was).
-std::string StatusPayload(std::string_view whereabouts, std::string_view myName);  // whereabouts \ MyName
+// whereabouts \ MyName; an empty whereabouts goes as one blank, as the log-off's empty field does.
+std::string StatusPayload(std::string_view whereabouts, std::string_view myName);
 std::string StateRequestPayload(std::string_view myName);                          // \GETSTATE\ \ MyName
 std::string LogOffPayload(std::string_view myName);                                // \LOGOFF\ \ MyName
 inline constexpr const char* kBareLogOffPayload = "\\LOGOFF";
@@ -58,6 +59,9 @@ enum class PresenceAction {
     AnswerStateRequest,  // someone asked for states: answer by broadcast
     Refill,              // the table may have changed: refill a visible status list
 };
+
+// The most rows the table holds; a new name beyond them drops the oldest row.
+inline constexpr std::size_t kMaxStatusRows = 10000;
 
 // Every status heard on the LAN, one row per name (letter case ignored for
 // ASCII letters), in the order heard: a new record moves its row to the end.

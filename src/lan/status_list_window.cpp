@@ -157,11 +157,17 @@ void TPavluneLVForm::Fill(const std::vector<StatusRow>& rows) {
     ShowRows();
 }
 
-void TPavluneLVForm::ShowOnTop() {
+void TPavluneLVForm::ShowOnTop(bool activate) {
+    if (!activate) {
+        SetWindowPos(window_.get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        return;
+    }
     ShowWindow(window_.get(), SW_SHOW);
     BringWindowToTop(window_.get());
     SetForegroundWindow(window_.get());
 }
+
+void TPavluneLVForm::Hide() { ShowWindow(window_.get(), SW_HIDE); }
 
 void TPavluneLVForm::ListView1ColumnClick(int column) {
     sort_ = sort_.Click(column);
@@ -180,7 +186,15 @@ void TPavluneLVForm::ListView1DblClick() {
     // The address is taken now: the list may be refilled while the user types.
     const std::string peer = rows_[static_cast<std::size_t>(selected)].PeerAddress;
     udp1_->RemoteHost = peer;
-    const std::string text = dialogs_.InputBox(window_.get(), kInputCaption, kInputPrompt, kInputDefault, kInputMaxLength);
+    busy_ = true;
+    std::string text;
+    try {
+        text = dialogs_.InputBox(window_.get(), kInputCaption, kInputPrompt, kInputDefault, kInputMaxLength);
+    } catch (...) {
+        busy_ = false;
+        throw;
+    }
+    busy_ = false;
     // Closing the window meanwhile released the endpoint; the message still goes.
     if (!udp1_) {
         udp1_ = CreateEndpoint();

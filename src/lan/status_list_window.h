@@ -31,8 +31,12 @@ public:
 
     // Replaces the rows by copies of the table's rows, in name order.
     void Fill(const std::vector<StatusRow>& rows);
-    // Shows the window (modeless) on top of the others.
-    void ShowOnTop();
+    // Shows the window (modeless) on top of the others; with activate it
+    // also takes the keyboard.
+    void ShowOnTop(bool activate);
+    void Hide();
+    // While a personal message is being typed the window must not go.
+    bool Busy() const { return busy_; }
 
     // What the list shows, top to bottom (for tests and for the list itself).
     const std::vector<StatusRow>& Rows() const { return rows_; }
@@ -68,6 +72,7 @@ private:
     std::vector<StatusRow> rows_;
     ColumnSort sort_;
     std::unique_ptr<TUdpEndpoint> udp1_;
+    bool busy_ = false;
 };
 
 }  // namespace pavlune

@@ -168,6 +168,11 @@ void TUdpEndpoint::ProcessIncomingdata() {
     OnDataReceived(*this, receivedCount_, DottedAddress(from.sin_addr), ntohs(from.sin_port));
 }
 
+bool TUdpEndpoint::DatagramWaiting() const {
+    u_long waiting = 0;
+    return socket_ && ioctlsocket(socket_.get(), FIONREAD, &waiting) == 0 && waiting > 0;
+}
+
 void TUdpEndpoint::ReadBuffer(char* buff, int& length) const {
     if (receivedCount_ > 0) std::memcpy(buff, receiveBuffer_, static_cast<size_t>(receivedCount_));
     length = receivedCount_;

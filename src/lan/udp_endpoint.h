@@ -53,6 +53,8 @@ public:
     // Throws "Invalid buffer" for length 0, UDPSockError "Null Remote
     // Address" or "Host Lookup Canceled" when the host does not resolve.
     void SendBuffer(const char* buff, int length);
+    // Whether another datagram waits in the socket's queue.
+    bool DatagramWaiting() const;
     // Copies the last datagram read into buff (which must hold NumberBytes
     // bytes) and sets length to the received count.
     void ReadBuffer(char* buff, int& length) const;

@@ -42,6 +42,9 @@ TPavluneAddStringDialog::TPavluneAddStringDialog(HWND owner, HINSTANCE instance,
     } else {
         MessageBeep(MB_ICONHAND);
         dialogs_.ShowMessage(owner_, PhraseListNotReadMessage(path_), kApplicationTitle, MB_OK);
+        // A list that is there but could not be read is never written over:
+        // its phrases would be lost. A missing one is made at the close.
+        listRead_ = GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
 }
 
@@ -128,7 +131,12 @@ void TPavluneAddStringDialog::OKBtnClick() {
 // the same: the user's answer stands, and a list that cannot be written
 // must not keep the user from ever leaving the dialog.
 void TPavluneAddStringDialog::FormClose() {
-    if (!saveOption_ || !listComplete_) return;
+    if (!saveOption_) return;
+    if (!listRead_) {
+        ShowErrorBox(dialogs_, handle_, PhraseListNotWrittenMessage(path_));
+        return;
+    }
+    if (!listComplete_) return;
     std::optional<std::vector<std::string>> entries = ListEntries();
     if (!entries || !WriteWholeFile(path_, WritePhraseList(*entries))) {
         ShowErrorBox(dialogs_, handle_, PhraseListNotWrittenMessage(path_));

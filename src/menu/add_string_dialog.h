@@ -65,6 +65,7 @@ private:
     std::vector<std::string> phrases_;  // as read, until the list holds them
     HWND comboBox_ = nullptr;
     UniqueFont font_;
+    bool listRead_ = true;       // read whole, or missing: it may be written
     bool listComplete_ = false;  // every phrase read is in the list, so it may be written back
     std::string text_;
 };

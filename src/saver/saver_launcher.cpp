@@ -30,10 +30,10 @@ std::string ReadCurrentSaver(const std::string& defaultPath) {
     return ReadProfileString(kBootSection, kCurrentSaverKey, defaultPath, kSystemIni);
 }
 
-// Held down now: the high bit. The low bit only says the button went down
-// at some time since the last question, which is always so right after the
-// right click that opened the command menu.
-bool RightButtonDown() { return (GetAsyncKeyState(VK_RBUTTON) & 0x8000) != 0; }
+// A menu item is chosen when its button is released, so the right button
+// chose it when it went down since the command menu opened (the menu forgets
+// the earlier presses as it opens).
+bool RightButtonChose() { return (GetAsyncKeyState(VK_RBUTTON) & 1) != 0; }
 
 // The saver's own configuration dialog. Errors of the shell are not the
 // user's business here: nothing is reported.
@@ -97,7 +97,7 @@ void SaverLauncher::StartByIdleTimeout(bool wasActive) {
 void SaverLauncher::StartCurrentSaver() { StartSaver(ReadCurrentSaver(MessageSaverFileName()), true); }
 
 void SaverLauncher::RMenuStartScreenSaverClick() {
-    if (RightButtonDown()) {
+    if (RightButtonChose()) {
         SetForegroundWindow(context_.MainWindow);
         RScreenSaverConfigClick();
         return;
@@ -106,7 +106,7 @@ void SaverLauncher::RMenuStartScreenSaverClick() {
 }
 
 void SaverLauncher::SaverItemClick(const std::string& path) {
-    if (RightButtonDown()) {
+    if (RightButtonChose()) {
         SetForegroundWindow(context_.MainWindow);
         OpenConfiguration(path);
         return;
@@ -174,7 +174,8 @@ void SaverLauncher::BuildSaverSubmenu() {
 }
 
 void SaverLauncher::TakeOver() {
-    WriteScreenSaverActive(true);
+    // The user's switch-off holds: the saver becomes current but stays off.
+    WriteScreenSaverActive(!context_.CommandMenu.IsChecked("RMenuScreenSaverDisabled"));
     std::string path = WithTrailingBackslash(SystemDirectory()) + MessageSaverFileName();
     if (!WritePrivateProfileStringA(kBootSection, kCurrentSaverKey, path.c_str(), kSystemIni)) {
         throw Error(std::string(kSystemIni) + " に書き込めません");

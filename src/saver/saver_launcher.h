@@ -51,7 +51,7 @@ public:
     void StartCurrentSaver();
 
     // Click of "現在設定中のセーバー": starts the current saver, or with the
-    // right mouse button down opens its configuration.
+    // right mouse button opens its configuration.
     void RMenuStartScreenSaverClick();
     // Click of a listed saver: starts it, or with the right mouse button
     // down opens its configuration.
@@ -70,7 +70,7 @@ public:
     void BuildSaverSubmenu();
 
     // Makes the message saver the system's current saver: the active flag
-    // goes on, and SYSTEM.INI [boot] SCRNSAVE.EXE gets the saver's full
+    // goes on (unless the saver is switched off in the command menu), and SYSTEM.INI [boot] SCRNSAVE.EXE gets the saver's full
     // path. Throws Error "SYSTEM.INI に書き込めません" when SYSTEM.INI refuses
     // the write.
     void TakeOver();

@@ -122,6 +122,9 @@ std::function<void()> TrackMenu(HWND owner, const std::vector<MenuItem>& items, 
     Rendering rendering(options.Images, options.ExtendedItems);
     HMENU menu = rendering.Build(items);
     UINT flags = TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY | options.ExtraFlags;
+    // The press that opened the menu is forgotten: a right press noted from
+    // here on is the one that chose the item.
+    GetAsyncKeyState(VK_RBUTTON);
     UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, flags, at.x, at.y, 0, owner, nullptr));
     // Lets the menu close properly when the user clicks elsewhere next time.
     PostMessageA(owner, WM_NULL, 0, 0);

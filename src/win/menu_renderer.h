@@ -25,7 +25,9 @@ struct PopupOptions {
 // Shows the menu with its top-left corner at the point (screen coordinates)
 // until the user chooses or dismisses it. Returns the chosen item's action,
 // empty when nothing with an action was chosen. The owner receives the
-// drawing messages for the pictures while the menu is open.
+// drawing messages for the pictures while the menu is open. Afterwards the
+// low bit of GetAsyncKeyState(VK_RBUTTON) tells whether the right button
+// chose the item.
 std::function<void()> TrackMenu(HWND owner, const std::vector<MenuItem>& items, POINT at,
                                 const PopupOptions& options);
 

@@ -28,7 +28,7 @@ PROGRAM_DIR = "C:\\Pavlune"
 PROGRAM = PROGRAM_DIR + "\\Pavlune.exe"
 MAIN_WINDOW_CLASS = "TPavluneMainForm"
 STATUS_LIST_TITLE = "自席表示一覧"
-TRAY_TIP = "伝言板スタート"
+TRAY_ICON_ID = "1999"
 
 
 def encode(text):
@@ -159,12 +159,12 @@ class PC:
         return done.stdout
 
     def tray_point(self, seconds=30):
-        """Screen point of Pavlune's tray icon (found by its tip), or None."""
+        """Screen point of Pavlune's tray icon (the shell must hold it), or None."""
         found = None
 
         def visible():
             nonlocal found
-            code, out = self.wintool("tray-point", TRAY_TIP)
+            code, out = self.wintool("tray-point", MAIN_WINDOW_CLASS, TRAY_ICON_ID)
             if code == 0:
                 found = tuple(int(v) for v in out.split())
             return code == 0

@@ -30,6 +30,8 @@ class Tray(unittest.TestCase):
         self.pc.screenshot("message-menu")
         self.pc.keys("Down", "Down", "Down", "Return")  # 外出, the third message, asks for a phrase
         self.assertIsNotNone(self.pc.wait_box("追加文の入力"), "the left button did not open the message menu")
+        x, y = (int(v) for v in self.pc.wintool("field-point", "追加文の入力")[1].split())
+        self.pc.xdotool("mousemove", str(x), str(y), "click", "1")  # the keys go where the user clicked
         self.pc.keys("Escape")
         self.assertTrue(wait_until(lambda: self.pc.wait_box("追加文の入力", seconds=0) is None, 10))
         self.assertIsNone(self.process.poll())
@@ -64,6 +66,27 @@ class Tray(unittest.TestCase):
         self.assertEqual(text, "メニュー定義ファイル" + PROGRAM_DIR +
                          "\\Pavlune.TXTが見つかりません。\n\nプログラムを終了します。")
         self.assertEqual(exited(self.process), 0, "a reload without the file ends the program")
+
+    def test_an_edit_of_the_definition_file_reloads_the_menu_until_switched_off(self):
+        # Saved as many editors do: another file renamed over the old one. The
+        # new first line names an icon that is not there, so the reload says so.
+        def save(text):
+            self.pc.write("Pavlune.new", text)
+            self.pc.file("Pavlune.new").replace(self.pc.file("Pavlune.TXT"))
+
+        save("$nothere.ico$休暇\r\n" + MENU)
+        self.assertEqual(self.pc.wait_box(seconds=10), "ファイル nothere.ico は開けません.", "no reload")
+        self.assertTrue(self.pc.press_ok())
+        self.assertIsNone(self.process.poll(), "the program ended with the reload")
+
+        self.assertTrue(self.pc.press_on_tray(3))
+        self.pc.keys(*["Down"] * 8, "Return")  # 自動メニューリロード off
+        self.assertEqual(self.pc.wintool("wait-no-menu", "10000")[0], 0)
+        save("$nothere.ico$休暇\r\n" + MENU)
+        self.assertIsNone(self.pc.wait_box(seconds=8), "reloaded with automatic reload off")
+        self.pc.taskkill()
+        self.assertEqual(exited(self.process), 0)
+        self.assertIn("AutoReload=0", self.pc.read("Pavlune.INI"))
 
     def test_about_box_opens_from_the_command_menu(self):
         self.assertTrue(self.pc.press_on_tray(3))

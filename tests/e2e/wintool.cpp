@@ -10,8 +10,8 @@
 //   wintool tray-delete CLASS ID     removes that window's tray icon, as a
 //                                    dying shell loses it
 //   wintool taskbar-created          tells every window the shell restarted
-//   wintool tray-point TIP           prints "X Y", the screen point of the
-//                                    tray icon whose tip is TIP
+//   wintool tray-point CLASS ID      prints "X Y", the screen point of the
+//                                    tray icon ID of the window of CLASS
 //   wintool visible-windows CLASS    prints the title of each visible top-
 //                                    level window of the process of CLASS
 //   wintool read-list TITLE          prints the rows of the report list in
@@ -180,26 +180,14 @@ std::string MessageText(HWND box) {
     return {};
 }
 
-// The middle of the tray icon whose tip is tip, on the screen: Wine's tray
-// gives each icon a tooltip of its own over the icon's cell.
-bool TrayIconPoint(const char* tip, POINT& point) {
-    for (HWND tooltip = nullptr; (tooltip = FindWindowExA(nullptr, tooltip, TOOLTIPS_CLASSA, nullptr));) {
-        RemoteBuffer remote(tooltip, sizeof(TTTOOLINFOA) + kCellTextSize);
-        if (!remote.Ready()) continue;
-        TTTOOLINFOA info{};
-        info.cbSize = sizeof info;
-        info.lpszText = remote.Address(sizeof info);
-        char text[kCellTextSize] = {};
-        remote.Write(&info, sizeof info);
-        if (!SendMessageA(tooltip, TTM_ENUMTOOLSA, 0, reinterpret_cast<LPARAM>(remote.Address()))) continue;
-        remote.Read(&info, sizeof info);
-        remote.Read(text, kCellTextSize - 1, sizeof info);
-        if (lstrcmpA(text, tip) == 0 && !IsRectEmpty(&info.rect) && IsWindowVisible(info.hwnd)) {
-            point = {(info.rect.left + info.rect.right) / 2, (info.rect.top + info.rect.bottom) / 2};
-            return ClientToScreen(info.hwnd, &point) != FALSE;
-        }
-    }
-    return false;
+// Whether the shell holds the icon id of the window of that class: only
+// then does a change of nothing succeed.
+bool TrayHoldsIcon(const char* windowClass, UINT id) {
+    NOTIFYICONDATAA record{};
+    record.cbSize = sizeof record;
+    record.hWnd = FindWindowA(windowClass, nullptr);
+    record.uID = id;
+    return record.hWnd && Shell_NotifyIconA(NIM_MODIFY, &record);
 }
 
 // The title of each visible top-level window of window's process, one a line.
@@ -295,9 +283,12 @@ int main(int argc, char** argv) {
         record.uID = std::stoul(argv[3]);
         return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
     }
-    if (command == "tray-point" && argc == 3) {
-        POINT point{};
-        if (!TrayIconPoint(argv[2], point)) return 1;
+    if (command == "tray-point" && argc == 4) {
+        HWND tray = FindWindowA(nullptr, "Wine System Tray");
+        if (!tray || !IsWindowVisible(tray) || !TrayHoldsIcon(argv[2], std::stoul(argv[3]))) return 1;
+        // The program's icon is the only one: it fills the top-left cell of the tray's client area.
+        POINT point{GetSystemMetrics(SM_CXSMICON) / 2 + 2, GetSystemMetrics(SM_CYSMICON) / 2 + 2};
+        ClientToScreen(tray, &point);
         Print(std::to_string(point.x) + " " + std::to_string(point.y));
         return 0;
     }
@@ -373,7 +364,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
-          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point TIP | read-list TITLE |"
+          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID | read-list TITLE |"
           " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG | saver-settings |"
           " visible-windows CLASS\n");
     return 2;

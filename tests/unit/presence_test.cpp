@@ -182,6 +182,24 @@ TEST(StatusTable, OtherNamesKeepTheirRows) {
     EXPECT_EQ(Names(table), (std::vector<std::string>{"ア", "ヂ", "Tanaka", "Tana", "Tanaka2"}));
 }
 
+TEST(StatusTable, AnEmptyMessageIsARowWithABlankWhereabouts) {
+    StatusTable table;
+    EXPECT_EQ(table.Receive(Record("", "山田\\開発部"), "192.0.2.7"), PresenceAction::Refill);
+    ASSERT_EQ(table.Rows().size(), 1u);
+    ExpectRow(table.Rows()[0], {"山田", " ", kStamp, "開発部", std::nullopt});
+}
+
+TEST(StatusTable, HoldsTheNewestTenThousandNames) {
+    StatusTable table;
+    for (int i = 0; i < 20000; ++i) table.Receive(Record("会議中", "n" + std::to_string(i) + "\\x"), "192.0.2.7");
+    ASSERT_EQ(table.Rows().size(), kMaxStatusRows);
+    EXPECT_EQ(table.Rows().front().Name, "n10000");
+    EXPECT_EQ(table.Rows().back().Name, "n19999");
+    table.Receive(Record("帰宅", "n10000\\x"), "192.0.2.7");  // a known name drops nobody
+    EXPECT_EQ(table.Rows().size(), kMaxStatusRows);
+    EXPECT_EQ(table.Rows().front().Name, "n10001");
+}
+
 TEST(PresenceFormat, Stamps) {
     struct Case {
         LocalTime time;
@@ -202,7 +220,7 @@ TEST(PresenceFormat, Stamps) {
 
 TEST(PresenceFormat, Payloads) {
     EXPECT_EQ(StatusPayload("会議中", "山田\\開発部"), "会議中\\山田\\開発部");
-    EXPECT_EQ(StatusPayload("", "山田\\開発部"), "\\山田\\開発部");
+    EXPECT_EQ(StatusPayload("", "山田\\開発部"), " \\山田\\開発部");
     EXPECT_EQ(StateRequestPayload("山田\\開発部"), "\\GETSTATE\\ \\山田\\開発部");
     EXPECT_EQ(LogOffPayload("山田\\開発部"), "\\LOGOFF\\ \\山田\\開発部");
     EXPECT_EQ(std::string_view(kBareLogOffPayload), "\\LOGOFF");

@@ -293,7 +293,7 @@ TEST_F(StatusListWindowTest, FixedSizeWindowOwnedByTheMainWindowInTheMiddleOfThe
     EXPECT_EQ(GetWindow(window, GW_OWNER), owner_);
     EXPECT_FALSE(form_->IsVisible()) << "the window waits hidden until it is opened";
 
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     EXPECT_TRUE(form_->IsVisible());
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU), WS_CAPTION | WS_SYSMENU);
@@ -380,7 +380,7 @@ TEST_F(StatusListWindowTest, FiveColumnsInOrderShareTheWidth) {
 
 TEST_F(StatusListWindowTest, EmptyTableShowsAnEmptyList) {
     form_->Fill({});
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     EXPECT_TRUE(form_->Rows().empty());
     EXPECT_EQ(SendMessageA(list_, LVM_GETITEMCOUNT, 0, 0), 0);
 }
@@ -409,7 +409,7 @@ TEST_F(StatusListWindowTest, FillShowsCopiesOfTheRowsInTheSystemsNameOrder) {
 
 TEST_F(StatusListWindowTest, HeaderClicksSortAscendingThenDescendingThenAscending) {
     form_->Fill(Office());
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
 
     ClickHeaderAt(list_, 1);
     ExpectSort(1, false);
@@ -429,7 +429,7 @@ TEST_F(StatusListWindowTest, HeaderClicksSortAscendingThenDescendingThenAscendin
 
 TEST_F(StatusListWindowTest, ColumnMovedByDraggingKeepsItsOwnIndexForSorting) {
     form_->Fill(Office());
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     int order[kStatusColumnCount] = {3, 0, 1, 2, 4};  // 分類１ dragged to the front
     ASSERT_TRUE(SendMessageA(list_, LVM_SETCOLUMNORDERARRAY, kStatusColumnCount, reinterpret_cast<LPARAM>(order)));
 
@@ -504,7 +504,7 @@ TEST_F(StatusListWindowTest, WhereaboutsDifferingOnlyInLetterCaseSortTogether) {
 TEST_F(StatusListWindowTest, CloseButtonHidesTheWindowWhichKeepsItsRowsAndSort) {
     form_->Fill(Office());
     form_->ListView1ColumnClick(1);
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     const std::vector<std::string> names = RowNames(form_->Rows());
 
     ClickToolButton(toolBar_, 0);
@@ -514,14 +514,14 @@ TEST_F(StatusListWindowTest, CloseButtonHidesTheWindowWhichKeepsItsRowsAndSort) 
     EXPECT_EQ(ShownColumn(list_, 0), names);
     ExpectSort(1, false);
 
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     EXPECT_TRUE(form_->IsVisible()) << "the same window opens again";
     EXPECT_EQ(ShownColumn(list_, 0), names);
 }
 
 TEST_F(StatusListWindowTest, CloseBoxHidesTheWindowToo) {
     form_->Fill(Office());
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     SendMessageA(form_->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(form_->IsVisible());
     EXPECT_TRUE(IsWindow(form_->Handle()));
@@ -532,14 +532,14 @@ TEST_F(StatusListWindowTest, CloseBoxHidesTheWindowToo) {
 
 TEST_F(StatusListWindowTest, SendingPortIsHeldFromCreationUntilTheWindowCloses) {
     EXPECT_FALSE(SourcePortIsFree()) << "the window takes its sending port when it is made";
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     ClickToolButton(toolBar_, 0);
     EXPECT_TRUE(SourcePortIsFree()) << "closing releases it";
 }
 
 TEST_F(StatusListWindowTest, RefreshAsksTheMainWindowForFreshStatesAndKeepsTheRows) {
     form_->Fill(Office());
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     ClickToolButton(toolBar_, 1);
     EXPECT_TRUE(ownerMessages.empty()) << "the request is posted, not sent";
     PumpMessages();
@@ -557,7 +557,7 @@ TEST_F(StatusListWindowTest, RefreshAsksTheMainWindowForFreshStatesAndKeepsTheRo
 TEST_F(StatusListWindowTest, DoubleClickWithoutASelectedRowAsksAndSendsNothing) {
     MessagePort colleague;
     form_->Fill(Office());
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     RECT client;
     GetClientRect(list_, &client);
     DoubleClick(list_, POINT{client.right / 2, client.bottom - 10});  // below the last row
@@ -576,7 +576,7 @@ TEST_F(StatusListWindowTest, DoubleClickOnARowSendsTheTypedMessageToThatColleagu
     std::vector<StatusRow> rows = Office();
     for (StatusRow& row : rows) row.PeerAddress = row.Name == "かとう" ? kLoopback : "127.0.0.2";
     form_->Fill(rows);
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     dialogs_.InputReplies = {"会議室へ来てください"};
 
     const SYSTEMTIME before = LocalNow();
@@ -650,7 +650,7 @@ TEST_F(StatusListWindowTest, MessageGoesToTheRowSelectedAtTheDoubleClickEvenIfTh
     list_ = ListViewOf(form_->Handle());
     MessagePort colleague;
     form_->Fill({Row("山田", "会議中", "2002/01/21 09:05:07", "開発部", "2課", kLoopback)});
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     busy.WhileOpen = [&] {
         // The colleague moved: the list now points elsewhere, and then the
         // window is closed, which releases its endpoint.
@@ -671,11 +671,11 @@ TEST_F(StatusListWindowTest, MessageGoesToTheRowSelectedAtTheDoubleClickEvenIfTh
 TEST_F(StatusListWindowTest, AfterACloseTheNextMessageTakesTheSendingPortAgain) {
     MessagePort colleague;
     form_->Fill(Office());
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     ClickToolButton(toolBar_, 0);
     ASSERT_TRUE(SourcePortIsFree());
 
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     form_->SelectRow(0);
     form_->ListView1DblClick();
     std::optional<Datagram> message = colleague.Next();
@@ -687,7 +687,7 @@ TEST_F(StatusListWindowTest, AfterACloseTheNextMessageTakesTheSendingPortAgain) 
 TEST_F(StatusListWindowTest, SendErrorIsShownInTheErrorBoxAndTheWindowStays) {
     MessagePort colleague;
     form_->Fill({Row("山田", "会議中", "2002/01/21 09:05:07", "開発部", "2課", "0.0.0.0")});
-    form_->ShowOnTop();
+    form_->ShowOnTop(true);
     DoubleClick(list_, ItemMiddle(list_, 0));
 
     ASSERT_EQ(dialogs_.Messages.size(), 1u);
