@@ -135,6 +135,19 @@ class LanTest(unittest.TestCase):
         self.a.taskkill()
         self.assertEqual(exited(a, 60), 0, "the program did not end cleanly")
 
+    def test_a_storm_of_state_requests_gets_a_few_answers(self):
+        a = self.start(self.a)
+        listener = self.peer.peer_listen(5963, 6)
+        # 1,000 requests in well under a second, each from another "requester".
+        self.peer.peer_flood(self.a.address, 5963, 1000, encode("2002/01/01 00:00:00\\\\GETSTATE\\ \\嵐"),
+                             encode("\\x\0"))
+        answers = [data for host, _, data in listener.collect() if host == self.a.address]
+        self.assertGreaterEqual(len(answers), 1, "the requests were not answered")
+        self.assertLessEqual(len(answers), 4, f"{len(answers)} answers to one burst")
+
+        self.a.taskkill()
+        self.assertEqual(exited(a), 0)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

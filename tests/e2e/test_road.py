@@ -310,6 +310,16 @@ class WindowsXpRoad(Road, unittest.TestCase):
         self.assertTrue(start[1].lower().endswith("ssmarque.scr"), start[1])
         self.wait_saver("end", 1)
 
+        # The same item chosen with the right button opens the saver's settings
+        # (Wine's shell passes the saver no argument for them).
+        self.assertTrue(self.a.press_on_tray(3))
+        self.a.keys("Down", "Right")
+        x, y = self.a.wintool("menu-point")[1].split()
+        self.a.xdotool("mousemove", x.decode(), y.decode(), "click", "3")
+        start = self.wait_saver("start", 2)
+        self.assertEqual(start[3], "[]", "the right button did not open the settings")
+        self.assertTrue(start[1].lower().endswith("ssmarque.scr"), start[1])
+
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
         self.assertIn("ScreenSaveJack=1", self.a.read("Pavlune.INI"), "take-over was not checked")

@@ -7,6 +7,8 @@
 //   wintool close CLASS              posts WM_CLOSE to that window
 //   wintool wait-menu MS             waits until a popup menu is open
 //   wintool wait-no-menu MS          waits until no popup menu is open
+//   wintool menu-point               prints "X Y", a point in the first item of
+//                                    the popup menu on top (a submenu when open)
 //   wintool tray-delete CLASS ID     removes that window's tray icon, as a
 //                                    dying shell loses it
 //   wintool taskbar-created          tells every window the shell restarted
@@ -269,6 +271,14 @@ int main(int argc, char** argv) {
     }
     if (command == "wait-menu" && argc == 3) {
         return WaitFor(FindOpenMenu, std::stoul(argv[2])) ? 0 : 1;
+    }
+    if (command == "menu-point" && argc == 2) {
+        HWND menu = FindOpenMenu();
+        RECT bounds{};
+        if (!menu || !GetWindowRect(menu, &bounds)) return 1;
+        // Inside the first item, clear of the frame and of the picture column.
+        Print(std::to_string(bounds.left + 40) + " " + std::to_string(bounds.top + 12));
+        return 0;
     }
     if (command == "wait-no-menu" && argc == 3) {
         HWND desktop = GetDesktopWindow();

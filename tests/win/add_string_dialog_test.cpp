@@ -354,6 +354,24 @@ TEST_F(AddStringDialogTest, ListThatCannotBeWrittenIsReportedAndTheAnswerStands)
     dialogs_.Messages.clear();
 }
 
+TEST_F(AddStringDialogTest, ListThatIsThereButCannotBeReadKeepsEveryByte) {
+    const std::string bytes = "15時戻り\r\n明日\r\n";
+    WriteFileBytes(PathOf("行き先.txt"), bytes);
+    CreateDirectoryA(PathOf("一覧.txt").c_str(), nullptr);  // a folder of that name
+    for (const char* name : {"行き先.txt", "一覧.txt"}) {
+        SCOPED_TRACE(name);
+        // Another program holds the file and lets nobody read it meanwhile.
+        HANDLE held = CreateFileA(PathOf(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        Outcome outcome = Answer(name, true, false, "新しい文");
+        if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+        EXPECT_TRUE(outcome.Ok);
+        ASSERT_EQ(dialogs_.Messages.size(), 2u);
+        EXPECT_EQ(dialogs_.Messages[1].Text, "ファイル " + PathOf(name) + " を作成できません.") << "the user is told";
+        dialogs_.Messages.clear();
+    }
+    EXPECT_EQ(test::ReadFileBytes(PathOf("行き先.txt")), bytes);
+}
+
 TEST_F(AddStringDialogTest, UnusableNamesGiveMessagesNotCrashes) {
     for (const char* name : {"C:\\Pavlune.2.txt", "", "\\\\?\\bad|name*.txt"}) {
         SCOPED_TRACE(name);

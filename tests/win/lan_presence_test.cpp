@@ -251,5 +251,40 @@ TEST_F(LanPresenceMessagesTest, MessagesWaitingAtExitAreNotShown) {
     EXPECT_EQ(Texts(), std::vector<std::string>{"m0"});
 }
 
+// Windows ends the session while the user types a personal message in the list.
+class SessionEndingDialogs : public ScriptedDialogs {
+public:
+    std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt,
+                         const std::string& defaultText, int maxLength) override {
+        if (WhileAsking) WhileAsking();
+        return ScriptedDialogs::InputBox(owner, caption, prompt, defaultText, maxLength);
+    }
+    std::function<void()> WhileAsking;
+};
+
+class SessionEndTest : public PresenceFixture<SessionEndingDialogs> {};
+
+TEST_F(SessionEndTest, ListClosedUnderTheTypedMessageGoesOnlyOnceTheHandlerReturned) {
+    RawSocket other(kTestPort);
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\会議中\\鈴木\\総務部") + '\0');
+    ASSERT_TRUE(PumpUntil([&] { return !presence_->Table().Rows().empty(); }));
+    presence_->N8Click();
+    TPavluneLVForm* list = presence_->StatusWindow();
+    const HWND window = list->Handle();
+    list->SelectRow(0);
+    bool windowAliveMeanwhile = false;
+    dialogs_.WhileAsking = [&] {
+        presence_->LogOff();
+        presence_->DestroyStatusWindow();
+        windowAliveMeanwhile = IsWindow(window) != FALSE;
+    };
+    list->ListView1DblClick();
+    EXPECT_TRUE(windowAliveMeanwhile) << "the list went while its handler ran";
+    EXPECT_EQ(presence_->StatusWindow(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(window));
+    presence_.reset();
+    EXPECT_FALSE(IsWindow(window)) << "the list goes with the presence";
+}
+
 }  // namespace
 }  // namespace pavlune
