@@ -312,11 +312,8 @@ TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile)
     DeleteFileA(Path("Pavlune.TXT").c_str());
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
     bool quit = false;
-    EXPECT_TRUE(test::PumpUntil([&] {
-        MSG message;
-        quit = quit || PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-        return quit;
-    })) << "a file still missing once the folder is quiet ends the program";
+    for (DWORD start = GetTickCount(); !quit && GetTickCount() - start < 10000; Sleep(20)) quit = PumpMessages();
+    EXPECT_TRUE(quit) << "a file still missing once the folder is quiet ends the program";
     ASSERT_EQ(dialogs_.Messages.size(), 1u);
     EXPECT_TRUE(form_->MessageMenu().Menu().Entries.empty());
     Finish();
