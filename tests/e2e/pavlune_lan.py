@@ -112,6 +112,13 @@ class PC:
     def wintool(self, *args, timeout=60):
         return self.wine("C:\\e2e\\wintool.exe", *args, timeout=timeout)
 
+    def start_wintool(self, *args):
+        """Starts the helper in the background; it is ended with the PC."""
+        process = subprocess.Popen(self._command("wine", "C:\\e2e\\wintool.exe", *args), stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
     def wait_main_window(self, seconds=30):
         code, _ = self.wintool("wait-window", MAIN_WINDOW_CLASS, str(seconds * 1000), timeout=seconds + 30)
         return code == 0
