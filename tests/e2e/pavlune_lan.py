@@ -102,22 +102,16 @@ class PC:
             out.seek(0)
             return done.returncode, out.read()
 
-    def start(self):
-        """Starts Pavlune.exe; returns its process."""
-        process = subprocess.Popen(self._command("wine", PROGRAM), stdout=subprocess.DEVNULL,
+    def start(self, program=PROGRAM, *args):
+        """Starts Pavlune.exe (or another program) in the background; returns
+        its process, which is ended with the PC at the latest."""
+        process = subprocess.Popen(self._command("wine", program, *args), stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
 
     def wintool(self, *args, timeout=60):
         return self.wine("C:\\e2e\\wintool.exe", *args, timeout=timeout)
-
-    def start_wintool(self, *args):
-        """Starts the helper in the background; it is ended with the PC."""
-        process = subprocess.Popen(self._command("wine", "C:\\e2e\\wintool.exe", *args), stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        self.processes.append(process)
-        return process
 
     def wait_main_window(self, seconds=30):
         code, _ = self.wintool("wait-window", MAIN_WINDOW_CLASS, str(seconds * 1000), timeout=seconds + 30)

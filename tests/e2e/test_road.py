@@ -309,6 +309,7 @@ class WindowsXpRoad(Road, unittest.TestCase):
 
 
 SAVER_CLASS = "PavluneMarquee"
+WINTOOL = "C:\\e2e\\wintool.exe"
 
 
 class MessageSaverRoad:
@@ -375,7 +376,7 @@ class MessageSaverRoad:
 
     def test_a_chosen_message_scrolls_on_the_message_saver_until_a_key(self):
         self.assertIsNone(self.registry_text(), "the profile has the Marquee saver's key already")
-        self.pc.start_wintool("idle-saver", "0")
+        self.pc.start(WINTOOL, "idle-saver", "0")
         pavlune = self.pc.start()
         self.assertTrue(self.pc.wait_main_window(), "Pavlune did not start")
         self.assertIsNotNone(self.pc.tray_point(), "no tray icon")
