@@ -37,8 +37,6 @@ constexpr int kClientHeight = kOkRow + 23 + kMargin;
 
 enum ControlId { kTextId = 100, kFontLabelId, kFontId, kTextColorId, kBackgroundColorId, kSpeedId };
 
-COLORREF ToColorRef(const MarqueeColor& color) { return RGB(color.Red, color.Green, color.Blue); }
-
 MarqueeColor FromColorRef(COLORREF color) {
     return {GetRValue(color), GetGValue(color), GetBValue(color)};
 }

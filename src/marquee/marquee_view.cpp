@@ -13,10 +13,6 @@ constexpr UINT_PTR kFrameTimer = 1;
 // the 9x line cannot go much finer anyway.
 constexpr UINT kFrameMilliseconds = 30;
 
-COLORREF ToColorRef(const MarqueeColor& color) {
-    return RGB(color.Red, color.Green, color.Blue);
-}
-
 // Fills a rectangle with the DC's background colour: ExtTextOutA without
 // text needs no brush.
 void FillWithBackground(HDC dc, const RECT& area) {

@@ -14,6 +14,10 @@
 
 namespace pavlune {
 
+inline COLORREF ToColorRef(const MarqueeColor& color) {
+    return RGB(color.Red, color.Green, color.Blue);
+}
+
 class MarqueeView {
 public:
     enum class Role {
