@@ -44,6 +44,11 @@ std::string StoredString(const char* name) {
     return std::string(data, size);
 }
 
+// A new process may take long to start on a busy machine (or one that runs
+// 32-bit programs through an emulator); the deadline only keeps a broken
+// saver from hanging the test.
+constexpr DWORD kProcessDeadline = 180000;
+
 // The saver program started with arguments, ended with the test at the latest.
 class SaverProcess {
 public:
@@ -72,7 +77,8 @@ public:
 
     // Waits for the end, handling this thread's messages meanwhile.
     bool Ended() {
-        return process_.hProcess && test::PumpUntil([&] { return WaitForSingleObject(process_.hProcess, 0) == 0; });
+        return process_.hProcess &&
+               test::PumpUntil([&] { return WaitForSingleObject(process_.hProcess, 0) == 0; }, kProcessDeadline);
     }
     bool Running() const { return process_.hProcess && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
@@ -82,7 +88,7 @@ private:
 
 HWND AwaitWindow(const char* className, const char* title) {
     HWND found = nullptr;
-    test::PumpUntil([&] { return (found = FindWindowA(className, title)) != nullptr; });
+    test::PumpUntil([&] { return (found = FindWindowA(className, title)) != nullptr; }, kProcessDeadline);
     return found;
 }
 
@@ -214,7 +220,8 @@ TEST_F(MarqueeSaverTest, PreviewDrawsInsideTheGivenWindowAndEndsWithIt) {
     ASSERT_NE(frame, nullptr);
     SaverProcess saver("/p " + std::to_string(reinterpret_cast<UINT_PTR>(frame)));
     HWND preview = nullptr;
-    ASSERT_TRUE(test::PumpUntil([&] { return (preview = FindWindowExA(frame, nullptr, nullptr, nullptr)) != nullptr; }));
+    ASSERT_TRUE(test::PumpUntil([&] { return (preview = FindWindowExA(frame, nullptr, nullptr, nullptr)) != nullptr; },
+                                kProcessDeadline));
     EXPECT_EQ(test::PlaceInParent(preview), (test::Place{0, 0, 152, 112}));
     EXPECT_TRUE(test::PumpUntil([] {
         Screenshot screen;
