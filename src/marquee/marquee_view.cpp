@@ -116,10 +116,13 @@ LRESULT MarqueeView::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             KillTimer(window_, kFrameTimer);
             if (role_ != Role::Sample) PostQuitMessage(0);
             return 0;
-        case WM_NCDESTROY:
-            SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        case WM_NCDESTROY: {
+            // The window is gone; this object may outlive it.
+            HWND window = window_;
             window_ = nullptr;
-            return 0;
+            SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+            return DefWindowProcA(window, message, wParam, lParam);
+        }
     }
     return DefWindowProcA(window_, message, wParam, lParam);
 }
