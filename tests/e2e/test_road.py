@@ -326,6 +326,9 @@ class MessageSaverRoad:
         self.pc = self.lan.pcs[0]
         shutil.copy(DIST / "ssmarque.scr", self.pc.system_dir / "ssmarque.scr")
         self.pc.write("Pavlune.TXT", MENU)
+        # Only Pavlune's one-second time-out may start the saver, not the
+        # test's own pauses between keys.
+        self.pc.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "ScreenSaveTimeOut", "/d", "3600", "/f")
 
     def registry_text(self):
         code, out = self.pc.wine("reg", "query", "HKCU\\Control Panel\\Screen Saver.Marquee", "/v", "Text")
@@ -356,7 +359,7 @@ class MessageSaverRoad:
     def choose_and_watch_the_saver(self, downs, message, screenshot=None):
         self.assertTrue(self.pc.press_on_tray(1), "no message menu")
         self.pc.keys(*["Down"] * downs, "Return")
-        self.assertEqual(self.pc.wintool("wait-window", SAVER_CLASS, "30000", timeout=60)[0], 0,
+        self.assertEqual(self.pc.wintool("wait-window", SAVER_CLASS, "60000", timeout=120)[0], 0,
                          "the message saver did not start")
         # Right to left: the text's left edge moves left (until a new pass
         # starts again on the right).
