@@ -79,8 +79,11 @@ void SaverLauncher::StartAsProcess(const std::string& path, bool wasActive) {
 
 void SaverLauncher::StartByIdleTimeout(bool wasActive) {
     // From the first message on, the message saver is the current saver and
-    // keeps its text.
+    // keeps its text. It must be current before the idle time-out starts
+    // whatever saver is current; message selection applies the take-over
+    // again afterwards, which leaves the active flag on.
     context_.CommandMenu.SetChecked("RMenuScreenSaverJack", true);
+    TakeOver();
     // A time-out that cannot be read could not be put back: it is left alone.
     UINT oldTimeout = 0;
     bool timeoutRead = SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &oldTimeout, 0) != FALSE;

@@ -42,9 +42,10 @@ public:
     // process with "/S", waited for, with the screen-saver-active flag off
     // meanwhile: on the 9x line always, on the NT line when direct. On the
     // NT line with direct false (the message saver after a message was
-    // chosen) the take-over option is checked and the system's idle time-out
-    // is set to one second for three seconds instead, the current thread
-    // sleeping meanwhile.
+    // chosen) the take-over option is checked, the message saver is made
+    // the current saver (TakeOver, which may throw), and the system's idle
+    // time-out is set to one second for three seconds instead, the current
+    // thread sleeping meanwhile.
     void StartSaver(const std::string& path, bool direct);
     // Starts the saver of SYSTEM.INI [boot] SCRNSAVE.EXE, the message saver
     // when none is set.

@@ -1,9 +1,8 @@
 #include "saver/saver_text_store.h"
 
-#include <optional>
-
 #include "common/error.h"
 #include "win/handles.h"
+#include "win/registry.h"
 #include "win/win_util.h"
 
 namespace pavlune {
@@ -12,36 +11,22 @@ namespace {
 
 constexpr const char* kControlIni = "CONTROL.INI";
 
-// The text of a string value; a missing value reads as empty. Nothing when
-// the value has another type or cannot be read.
-std::optional<std::string> ReadRegistryString(HKEY key, const char* valueName) {
-    DWORD type = 0;
-    DWORD size = 0;
-    LONG status = RegQueryValueExA(key, valueName, nullptr, &type, nullptr, &size);
-    if (status == ERROR_FILE_NOT_FOUND) return std::string();
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-    std::string data(size, '\0');
-    if (size > 0) {
-        status = RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-        if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
-        data.resize(size);
-    }
-    // Stored strings usually end in a zero but need not; the text ends at
-    // the first zero or at the end of the data.
-    return std::string(data.c_str());
-}
-
-// The settings key of a saver under HKEY_CURRENT_USER is only ever opened:
-// a saver the user never configured has none, and it stays that way.
-std::string ExchangeRegistryString(const std::string& keyName, const char* valueName, const std::string& newValue) {
+// A saver's settings key under HKEY_CURRENT_USER is only opened, except
+// the Marquee saver's when createKey: on a profile that never configured it
+// the key is missing, and the saver would show its default text instead of
+// the message. Another saver the user never configured keeps no key.
+std::string ExchangeRegistryString(const std::string& keyName, const char* valueName, const std::string& newValue,
+                                   bool createKey) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return {};
+    LONG status = createKey ? RegCreateKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                              KEY_ALL_ACCESS, nullptr, &opened, nullptr)
+                            : RegOpenKeyExA(HKEY_CURRENT_USER, keyName.c_str(), 0, KEY_ALL_ACCESS, &opened);
+    if (status != ERROR_SUCCESS) return {};
     UniqueKey key(opened);
-    std::optional<std::string> previous = ReadRegistryString(key.get(), valueName);
-    if (!previous) return {};
-    RegSetValueExA(key.get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(newValue.c_str()),
-                   static_cast<DWORD>(newValue.size() + 1));
-    return *previous;
+    RegistryString previous = ReadRegistryString(key.get(), valueName);
+    if (previous.Found == RegistryString::Kind::Unreadable) return {};
+    WriteRegistryString(key.get(), valueName, newValue);
+    return previous.Text;
 }
 
 std::string ExchangeControlIniString(const std::string& section, const char* key, const std::string& newValue) {
@@ -83,7 +68,10 @@ bool SaverTextStore::ThreeDChecked() const { return commandMenu_.IsChecked("RMen
 
 std::string SaverTextStore::ExchangeValue(const std::string& settingsName, const char* valueName,
                                           const std::string& newValue) {
-    if (version_.Nt) return ExchangeRegistryString("Control Panel\\Screen Saver." + settingsName, valueName, newValue);
+    if (version_.Nt) {
+        bool marquee = settingsName == pavlune::GetSaverName(false, version_, kSaverSettingsName);
+        return ExchangeRegistryString("Control Panel\\Screen Saver." + settingsName, valueName, newValue, marquee);
+    }
     return ExchangeControlIniString("Screen Saver." + settingsName, valueName, newValue);
 }
 

@@ -28,9 +28,10 @@ public:
     // Stores newText as the saver's "Text" and returns the previous text
     // (empty when there was none). On the 9x line the 3D Text saver's text
     // is cut to 16 bytes. On the NT line every failure is silent: a missing
-    // key is not created, and a value that is not a string (REG_SZ or
-    // REG_EXPAND_SZ, read as stored) is left alone and reads as empty. On
-    // the 9x line a refused write throws Error "CONTROL.INI に書き込めません".
+    // key is created for the Marquee saver only, and a value that is not a
+    // string (REG_SZ or REG_EXPAND_SZ, read as stored) is left alone and
+    // reads as empty. On the 9x line a refused write throws Error
+    // "CONTROL.INI に書き込めません".
     virtual std::string ExchangeSaverText(const std::string& settingsName, const std::string& newText);
 
     // The same for "DemoType", without a cut; only the 3D Text saver has

@@ -103,9 +103,10 @@ class PC:
             out.seek(0)
             return done.returncode, out.read()
 
-    def start(self):
-        """Starts Pavlune.exe; returns its process."""
-        process = subprocess.Popen(self._command(WINE, PROGRAM), stdout=subprocess.DEVNULL,
+    def start(self, program=PROGRAM, *args):
+        """Starts Pavlune.exe (or another program) in the background; returns
+        its process, which is ended with the PC at the latest."""
+        process = subprocess.Popen(self._command(WINE, program, *args), stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process

@@ -30,6 +30,13 @@
 //   wintool set-text CAPTION TEXT    puts TEXT into the first edit field of
 //                                    the dialog CAPTION, as typing would
 //                                    (Japanese needs an input method here)
+//   wintool idle-saver MS            for MS milliseconds (0: until ended),
+//                                    does what Windows does and Wine does
+//                                    not: once the saver is active and no
+//                                    input came for its time-out, starts the
+//                                    current saver (SYSTEM.INI [boot]
+//                                    SCRNSAVE.EXE) with "/s", prints its path
+//                                    and waits until it ends
 //   wintool refill-time TITLE N      sends N status records for the name
 //                                    "AAAA" (first in name order) to the
 //                                    presence port on 127.0.0.1 and prints,
@@ -41,6 +48,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -250,6 +258,38 @@ int RefillTimes(HWND list, int count) {
     return result;
 }
 
+int IdleSaver(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    DWORD quietSince = start;  // a saver that ended counts as input
+    while (milliseconds == 0 || GetTickCount() - start < milliseconds) {
+        Sleep(200);
+        UINT timeout = 0;
+        BOOL active = FALSE;
+        SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
+        SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+        LASTINPUTINFO input{sizeof input, 0};
+        GetLastInputInfo(&input);
+        DWORD idle = GetTickCount() - std::max(input.dwTime, quietSince);
+        if (!active || timeout == 0 || idle < timeout * 1000) continue;
+        char saver[MAX_PATH] = {};
+        GetPrivateProfileStringA("boot", "SCRNSAVE.EXE", "", saver, sizeof saver, "SYSTEM.INI");
+        if (!saver[0]) continue;
+        std::string commandLine = std::string("\"") + saver + "\" /s";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                           &process)) {
+            Print(std::string(saver) + "\n");
+            WaitForSingleObject(process.hProcess, INFINITE);
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        quietSince = GetTickCount();
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "wait-box" && argc == 4) {
@@ -322,6 +362,9 @@ int main(int argc, char** argv) {
         Print(std::to_string(point.x) + " " + std::to_string(point.y));
         return 0;
     }
+    if (command == "idle-saver" && argc == 3) {
+        return IdleSaver(std::stoul(argv[2]));
+    }
     if (command == "refill-time" && argc == 4) {
         HWND list = FindList(argv[2]);
         return list ? RefillTimes(list, std::stoi(argv[3])) : 1;
@@ -374,8 +417,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
-          " wait-menu MS | wait-no-menu MS | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID | read-list TITLE |"
-          " list-point TITLE ROW | ping CLASS MS | refill-time TITLE N | set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG | saver-settings |"
-          " visible-windows CLASS\n");
+          " wait-menu MS | wait-no-menu MS | menu-point | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID |"
+          " read-list TITLE | list-point TITLE ROW | ping CLASS MS | idle-saver MS | refill-time TITLE N |"
+          " set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
     return 2;
 }

@@ -301,15 +301,17 @@ TEST_F(SaverLauncherTest, SaverFindsTheMessageTextWhenItStarts) {
 // ---- The idle time-out method: NT line, message saver after a message ----
 
 // Watches the time-out from another thread while the launcher's thread
-// sleeps; as soon as it reads one second, a probe program (the stand-in
-// with "/p", which only writes its start and end lines) is run once, so a
-// fresh process reports the time-out and the active flag it finds.
+// sleeps; as soon as it reads one second, it notes the current saver (the
+// one the system would start now) and runs a probe program (the stand-in
+// with "/p", which only writes its start and end lines) once, so a fresh
+// process reports the time-out and the active flag it finds.
 class IdleStartProbe {
 public:
     explicit IdleStartProbe(std::string probe)
         : probe_(std::move(probe)), thread_([this] {
               while (!stop_) {
                   if (ScreenSaverTimeout() == 1) {
+                      currentSaver_ = CurrentSaver();
                       RunProbe();
                       return;
                   }
@@ -321,6 +323,8 @@ public:
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
+    // After Join: SYSTEM.INI's current saver when the time-out was one second.
+    const std::string& CurrentSaverThen() const { return currentSaver_; }
 
 private:
     void RunProbe() {
@@ -340,6 +344,7 @@ private:
     }
 
     std::string probe_;
+    std::string currentSaver_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -355,6 +360,7 @@ TEST_F(SaverLauncherTest, NtMessageSaverStartsThroughTheIdleTimeout) {
         SCOPED_TRACE(wasActive ? "active before" : "inactive before");
         DeleteFileA(InSystem("standin.log").c_str());
         menu_.SetChecked("RMenuScreenSaverJack", false);
+        SetCurrentSaver(InSystem("other.scr").c_str());
         WriteScreenSaverActive(wasActive);
         IdleStartProbe watcher(probe);
 
@@ -369,6 +375,7 @@ TEST_F(SaverLauncherTest, NtMessageSaverStartsThroughTheIdleTimeout) {
         EXPECT_EQ(ScreenSaverTimeout(), 600u);
         EXPECT_EQ(ReadScreenSaverActive(), wasActive);
         EXPECT_TRUE(menu_.IsChecked("RMenuScreenSaverJack")) << "the take-over option is switched on";
+        EXPECT_EQ(watcher.CurrentSaverThen(), messageSaver) << "the system would start another saver";
 
         MSG posted{};
         EXPECT_TRUE(PeekMessageA(&posted, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE));
@@ -376,6 +383,18 @@ TEST_F(SaverLauncherTest, NtMessageSaverStartsThroughTheIdleTimeout) {
         EXPECT_EQ(posted.wParam, static_cast<WPARAM>(SC_SCREENSAVE));
     }
     EXPECT_EQ(lastSentStateCleared_, 0);
+}
+
+TEST_F(SaverLauncherTest, NtIdleStartRefusedBySystemIniLeavesTheTimeoutAlone) {
+    if (!Nt()) GTEST_SKIP() << "NT line only";
+    SetScreenSaverTimeout(600);
+    WriteScreenSaverActive(false);
+    ASSERT_TRUE(DeleteFileA(systemIni_.Path().c_str()) || !FileExists(systemIni_.Path()));
+    ASSERT_TRUE(CreateDirectoryA(systemIni_.Path().c_str(), nullptr));
+    EXPECT_THROW(launcher_->StartSaver(line_->marqueeFile, false), Error);
+    EXPECT_EQ(ScreenSaverTimeout(), 600u);
+    MSG posted{};
+    EXPECT_FALSE(PeekMessageA(&posted, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE)) << "no start was asked for";
 }
 
 // ---- The current saver ----

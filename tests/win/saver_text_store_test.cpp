@@ -238,14 +238,21 @@ TEST_F(NtSaverTextStore, EmptyTextIsStoredAsAnEmptyString) {
     EXPECT_EQ(store_.ExchangeSaverText("Marquee", "帰宅しました"), "");
 }
 
-TEST_F(NtSaverTextStore, AbsentKeyIsNeitherCreatedNorReported) {
+TEST_F(NtSaverTextStore, AbsentThreeDTextKeyIsNeitherCreatedNorReported) {
     Choose3DText();
     EXPECT_EQ(store_.ExchangeSaverText("3DText", "会議中です"), "");
     EXPECT_EQ(store_.ExchangeSaverDemoType("3DText", "0"), "");
     EXPECT_FALSE(KeyExists("3DText"));
+}
+
+TEST_F(NtSaverTextStore, AbsentMarqueeKeyIsCreatedWithTheText) {
+    // A fresh profile: the message saver must still find the message.
     ChooseMarquee();
     EXPECT_EQ(store_.ExchangeSaverText("Marquee", "会議中です"), "");
-    EXPECT_FALSE(KeyExists("Marquee"));
+    ExpectString("Marquee", "Text", "会議中です");
+    EXPECT_EQ(store_.ExchangeSaverDemoType("Marquee", "0"), "0");
+    EXPECT_FALSE(GetValue("Marquee", "DemoType").exists);
+    EXPECT_FALSE(KeyExists("3DText"));
 }
 
 TEST_F(NtSaverTextStore, ValueOfAnotherTypeIsAFailedRead) {

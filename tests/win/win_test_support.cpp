@@ -199,10 +199,10 @@ std::string AwaitRecordedLine(const std::string& path) {
     return "(nothing was opened)";
 }
 
-bool PumpUntil(const std::function<bool()>& done) {
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     while (!done()) {
-        if (GetTickCount() - start > 10000) return false;
+        if (GetTickCount() - start > milliseconds) return false;
         PumpMessages();
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }

@@ -110,9 +110,10 @@ std::string AwaitRecordedLine(const std::string& path);
 bool WatchModal(const char* caption, const std::function<void(HWND box)>& look, const std::function<void()>& show,
                 INT_PTR closeResult);
 
-// Handles messages until done() holds or ten seconds have passed; the
-// deadline only keeps a broken program from hanging the test.
-bool PumpUntil(const std::function<bool()>& done);
+// Handles messages until done() holds or the deadline (ten seconds unless
+// given) has passed; the deadline only keeps a broken program from hanging
+// the test.
+bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
 
 
 }  // namespace pavlune::test
