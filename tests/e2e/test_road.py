@@ -211,7 +211,7 @@ class MessageChoices(Road, unittest.TestCase):
                     self.a.keys("Return")
                 start = self.wait_saver("start", number)
                 self.assertEqual(start[5], message, "the saver's text")
-                self.expect_record(listener.collect(), message)
+                self.expect_record(listener.collect(), message or " ")  # an empty message goes as a blank
                 self.wait_saver("end", number)
         self.assertEqual(self.a.read("行き先.txt"), "大阪\r\n名古屋\r\n")
         self.assertEqual(self.a.read("Pavlune.2.txt"), "表\\ソ\r\n直帰します\r\n15時戻り\r\n")
@@ -317,7 +317,7 @@ class WindowsXpRoad(Road, unittest.TestCase):
         x, y = self.a.wintool("menu-point")[1].split()
         self.a.xdotool("mousemove", x.decode(), y.decode(), "click", "3")
         start = self.wait_saver("start", 2)
-        self.assertEqual(start[3], "[]", "the right button did not open the settings")
+        self.assertEqual(start[3], "", "the right button did not open the settings")
         self.assertTrue(start[1].lower().endswith("ssmarque.scr"), start[1])
 
         self.a.taskkill()
