@@ -519,6 +519,23 @@ TEST_F(StatusListWindowTest, CloseButtonHidesTheWindowWhichKeepsItsRowsAndSort) 
     EXPECT_EQ(ShownColumn(list_, 0), names);
 }
 
+TEST_F(StatusListWindowTest, ARefillRaisesTheListWithoutTakingTheKeyboard) {
+    form_->Fill(Office());
+    HWND other = CreateWindowExA(0, "EDIT", "typing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    test::PumpMessages();
+    ASSERT_EQ(GetForegroundWindow(), other);
+    form_->ShowOnTop(false);  // a colleague's news
+    test::PumpMessages();
+    EXPECT_TRUE(IsWindowVisible(form_->Handle()));
+    EXPECT_EQ(GetForegroundWindow(), other) << "the refill took the keyboard";
+    form_->ShowOnTop(true);  // 他の人の状況表示
+    test::PumpMessages();
+    EXPECT_EQ(GetForegroundWindow(), form_->Handle());
+    DestroyWindow(other);
+}
+
 TEST_F(StatusListWindowTest, CloseBoxHidesTheWindowToo) {
     form_->Fill(Office());
     form_->ShowOnTop(true);
