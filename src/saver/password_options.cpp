@@ -4,6 +4,7 @@
 
 #include "common/integer_text.h"
 #include "win/handles.h"
+#include "win/registry.h"
 #include "win/win_util.h"
 
 namespace pavlune {
@@ -26,17 +27,11 @@ UniqueKey OpenDesktopKey(REGSAM access) {
 bool PasswordOptions::ReadPasswordState() const {
     UniqueKey key = OpenDesktopKey(KEY_READ);
     if (!key) return false;
-    DWORD type = 0;
     if (version_.Nt) {
-        char text[64] = {};
-        DWORD size = sizeof text - 1;
-        if (RegQueryValueExA(key.get(), kNtValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
-                ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ)) {
-            return false;
-        }
-        return ParseInteger(text) == 1;
+        RegistryString value = ReadRegistryString(key.get(), kNtValue);
+        return value.Found == RegistryString::Kind::Text && ParseInteger(value.Text) == 1;
     }
+    DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof value;
     return RegQueryValueExA(key.get(), kNineXValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==

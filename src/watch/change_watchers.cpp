@@ -1,5 +1,6 @@
 #include "watch/change_watchers.h"
 
+#include "win/registry.h"
 #include "win/win_util.h"
 
 namespace pavlune {
@@ -98,13 +99,9 @@ std::string GetUserHivePath() {
     std::string keyName = std::string(kProfileList) + "\\" + user;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS) {
         UniqueKey key(opened);
-        DWORD type = 0;
-        char value[MAX_PATH] = {};
-        DWORD size = sizeof value - 1;
-        LONG status = RegQueryValueExA(key.get(), "ProfileImagePath", nullptr, &type, reinterpret_cast<BYTE*>(value),
-                                       &size);
-        if (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ) return {};
-        if (status == ERROR_SUCCESS) profile = value;
+        RegistryString value = ReadRegistryString(key.get(), "ProfileImagePath");
+        if (value.Found == RegistryString::Kind::Unreadable) return {};
+        profile = value.Text;
     }
     if (profile.empty()) profile = windows;
     return profile + "\\USER.DAT";
