@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "win/controls.h"
+
 namespace pavlune {
 
 namespace {
@@ -17,18 +19,6 @@ constexpr size_t kHostNameLimit = 127;
 // How long the name lookup waits between looks at the message queue.
 constexpr DWORD kLookupWaitMilliseconds = 10;
 
-void RegisterNotifyClassOnce(WNDPROC windowProc) {
-    static const ATOM registered = [windowProc] {
-        WNDCLASSEXA windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = windowProc;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = kNotifyClassName;
-        return RegisterClassExA(&windowClass);
-    }();
-    (void)registered;
-}
-
 std::string DottedAddress(const in_addr& address) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&address.s_addr);
     char text[16];
@@ -39,11 +29,8 @@ std::string DottedAddress(const in_addr& address) {
 }  // namespace
 
 TUdpEndpoint::TUdpEndpoint(UserDialogs& dialogs) : dialogs_(dialogs) {
-    RegisterNotifyClassOnce(&TUdpEndpoint::WindowProc);
-    // Only socket notifications come here. A hidden ordinary window: the
-    // message-only kind is unknown before Windows 2000.
-    notifyWindow_.reset(CreateWindowExA(0, kNotifyClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                        GetModuleHandleA(nullptr), this));
+    // Only socket notifications come here.
+    notifyWindow_.reset(CreateHiddenWindow(kNotifyClassName, &TUdpEndpoint::WindowProc, this));
     if (!notifyWindow_) throw Error("UDP の通知ウィンドウを作成できません");
     StartWinsock();
     CreateSocket();
@@ -133,10 +120,6 @@ void TUdpEndpoint::ApplyReceiveQueueSize() {
 }
 
 LRESULT CALLBACK TUdpEndpoint::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
     // A polite taskkill asks every top-level window of the program to close:
     // the main window answers for the program, this one stays as it is.
     if (message == WM_CLOSE) return 0;

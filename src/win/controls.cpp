@@ -24,6 +24,21 @@ bool RegisterFaceClass(HINSTANCE instance, const char* className, WNDPROC proced
     return RegisterClassExA(&windowClass) != 0;
 }
 
+HWND CreateHiddenWindow(const char* className, WNDPROC procedure, void* owner) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA windowClass{};
+    if (!GetClassInfoExA(instance, className, &windowClass)) {
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.lpszClassName = className;
+        RegisterClassExA(&windowClass);
+    }
+    HWND window = CreateWindowExA(0, className, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    if (window) SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    return window;
+}
+
 std::string WindowText(HWND window) {
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window)) + 1, '\0');
     text.resize(static_cast<std::size_t>(GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));

@@ -20,6 +20,11 @@ bool RegisterFaceClass(HINSTANCE instance, const char* className, WNDPROC proced
 
 std::string WindowText(HWND window);
 
+// A hidden ordinary top-level window of a class of its own, for notices
+// and timers (the message-only kind is unknown before Windows 2000). owner
+// is its user data from the end of creation on. Null when it cannot be made.
+HWND CreateHiddenWindow(const char* className, WNDPROC procedure, void* owner);
+
 // A rectangle from its left, top, width and height.
 inline RECT Bounds(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
 

@@ -1,6 +1,7 @@
 #include "win/window_timer.h"
 
 #include "common/error.h"
+#include "win/controls.h"
 
 namespace pavlune {
 
@@ -10,17 +11,8 @@ constexpr UINT_PTR kTimerId = 1;
 }  // namespace
 
 WindowTimer::WindowTimer(UserDialogs& dialogs, std::function<void()> due) : dialogs_(dialogs), due_(std::move(due)) {
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &WindowTimer::WindowProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kClassName;
-    if (!GetClassInfoExA(windowClass.hInstance, kClassName, &windowClass)) RegisterClassExA(&windowClass);
-    // A hidden ordinary window: the message-only kind is unknown before Windows 2000.
-    window_.reset(CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr));
+    window_.reset(CreateHiddenWindow(kClassName, &WindowTimer::WindowProc, this));
     if (!window_) throw Error("タイマーを作成できません");
-    SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 void WindowTimer::Start(UINT milliseconds) {
