@@ -49,6 +49,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -258,6 +259,24 @@ int RefillTimes(HWND list, int count) {
     return result;
 }
 
+// A screen saver setting as another program set it just now. Wine keeps
+// system parameters in a per-process cache, so SystemParametersInfo would
+// go on showing this program the value it read first; a change made without
+// saving it lives in Wine's volatile key, a saved one in the desktop key.
+UINT DesktopSetting(const char* name, UINT fallback) {
+    for (const char* path : {"Software\\Wine\\Temporary System Parameters\\Control Panel\\Desktop",
+                             "Control Panel\\Desktop"}) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) continue;
+        char value[32] = {};
+        DWORD size = sizeof value - 1, type = 0;
+        LONG read = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+        RegCloseKey(key);
+        if (read == ERROR_SUCCESS && type == REG_SZ) return static_cast<UINT>(std::strtoul(value, nullptr, 10));
+    }
+    return fallback;
+}
+
 int IdleSaver(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     DWORD quietSince = start;  // a saver that ended counts as input
@@ -267,6 +286,8 @@ int IdleSaver(DWORD milliseconds) {
         BOOL active = FALSE;
         SystemParametersInfoA(SPI_GETSCREENSAVETIMEOUT, 0, &timeout, 0);
         SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+        timeout = DesktopSetting("ScreenSaveTimeOut", timeout);
+        active = DesktopSetting("ScreenSaveActive", active) != 0;
         LASTINPUTINFO input{sizeof input, 0};
         GetLastInputInfo(&input);
         DWORD idle = GetTickCount() - std::max(input.dwTime, quietSince);

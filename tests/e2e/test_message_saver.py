@@ -1,0 +1,114 @@
+"""The away sign on an NT-line Windows: Pavlune's own message saver,
+installed as the README says, on a profile that never configured it.
+Wine starts no saver from the idle time-out, so wintool's idle-saver does
+what Windows does: once the time-out has passed without input, it starts
+the saver SYSTEM.INI names with "/s"."""
+import re
+import shutil
+import subprocess
+import unittest
+
+from pavlune_lan import DIST, Lan, wait_until
+from test_road import MENU, exited
+
+SAVER_CLASS = "PavluneMarquee"
+WINTOOL = "C:\\e2e\\wintool.exe"
+
+
+class MessageSaverRoad:
+    """The road on an NT-line Windows with Pavlune's own message saver
+    installed as the README says and a profile that never configured it.
+    Wine starts no saver from the idle time-out, so wintool's idle-saver
+    does what Windows does: once the time-out has passed without input, it
+    starts the saver SYSTEM.INI names with "/s"."""
+    VERSION = None
+
+    def setUp(self):
+        self.lan = Lan(1, versions=self.VERSION).__enter__()
+        self.addCleanup(self.lan.__exit__, None, None, None)
+        self.pc = self.lan.pcs[0]
+        shutil.copy(DIST / "ssmarque.scr", self.pc.system_dir / "ssmarque.scr")
+        self.pc.write("Pavlune.TXT", MENU)
+        # Only Pavlune's one-second time-out may start the saver, not the
+        # test's own pauses between keys.
+        self.pc.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "ScreenSaveTimeOut", "/d", "3600", "/f")
+
+    def registry_text(self):
+        code, out = self.pc.wine("reg", "query", "HKCU\\Control Panel\\Screen Saver.Marquee", "/v", "Text")
+        match = re.search(r"Text\s+REG_SZ\s+([^\r\n]*)", out.decode("cp932", "replace"))
+        return match.group(1) if code == 0 and match else None
+
+    def saver_running(self):
+        return self.pc.wintool("ping", SAVER_CLASS, "2000")[0] == 0
+
+    def text_left_edge(self):
+        """The leftmost screen column holding text (white on the default
+        black), or None."""
+        ppm = subprocess.run(["import", "-display", self.pc.display, "-window", "root", "-depth", "8", "ppm:-"],
+                             capture_output=True).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        width, height = int(header.group(1)), int(header.group(2))
+        pixels = ppm[header.end():]
+        edges = []
+        for row in range(height):
+            line = pixels[row * width * 3:(row + 1) * width * 3]
+            at = line.find(b"\xff\xff\xff")
+            while at >= 0 and at % 3:
+                at = line.find(b"\xff\xff\xff", at + 1)
+            if at >= 0:
+                edges.append(at // 3)
+        return min(edges) if edges else None
+
+    def choose_and_watch_the_saver(self, downs, message, screenshot=None):
+        self.assertTrue(self.pc.press_on_tray(1), "no message menu")
+        self.pc.keys(*["Down"] * downs, "Return")
+        self.assertEqual(self.pc.wintool("wait-window", SAVER_CLASS, "60000", timeout=120)[0], 0,
+                         "the message saver did not start")
+        # Right to left: the text's left edge moves left (until a new pass
+        # starts again on the right).
+        edges = []
+
+        def moving_left():
+            edges.append(self.text_left_edge())
+            last = edges[-3:]
+            return len(last) == 3 and None not in last and last[0] > last[1] > last[2]
+
+        self.assertTrue(wait_until(moving_left, 30, step=0.2), edges)
+        if screenshot:
+            self.pc.screenshot(screenshot)
+        self.assertEqual(self.registry_text(), message)
+        self.pc.keys("space")
+        self.assertTrue(wait_until(lambda: not self.saver_running(), 20), "a key did not end the saver")
+
+    def test_a_chosen_message_scrolls_on_the_message_saver_until_a_key(self):
+        self.assertIsNone(self.registry_text(), "the profile has the Marquee saver's key already")
+        self.pc.start(WINTOOL, "idle-saver", "0")
+        pavlune = self.pc.start()
+        self.assertTrue(self.pc.wait_main_window(), "Pavlune did not start")
+        self.assertIsNotNone(self.pc.tray_point(), "no tray icon")
+
+        self.choose_and_watch_the_saver(1, "会議中", screenshot=f"message-saver-{self.VERSION}")
+        # Take-over: the message saver stays current and the message stays.
+        ini = (self.pc.windows_dir / "system.ini").read_bytes().decode("cp932")
+        self.assertRegex(ini.lower(), r"scrnsave\.exe=c:\\windows\\system32\\ssmarque\.scr")
+        self.assertEqual(self.registry_text(), "会議中")
+        self.choose_and_watch_the_saver(3, "帰宅")
+        self.assertEqual(self.registry_text(), "帰宅", "the previous text came back")
+
+        self.pc.taskkill()
+        self.assertEqual(exited(pavlune), 0)
+        self.assertIn("ScreenSaveJack=1", self.pc.read("Pavlune.INI"))
+
+
+class Windows10MessageSaver(MessageSaverRoad, unittest.TestCase):
+    VERSION = "win10"
+
+
+class WindowsXpMessageSaver(MessageSaverRoad, unittest.TestCase):
+    VERSION = "winxp"
+
+
+
+
+if __name__ == "__main__":
+    unittest.main()
