@@ -3,6 +3,7 @@
 // (/s), as a preview in a window (/p) and with its settings dialog (/c).
 // PAVLUNE_MARQUEE_SAVER names the built program.
 #include "marquee/marquee_registry.h"
+#include "marquee/marquee_view.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +89,9 @@ private:
 
 HWND AwaitWindow(const char* className, const char* title) {
     HWND found = nullptr;
-    test::PumpUntil([&] { return (found = FindWindowA(className, title)) != nullptr; }, kProcessDeadline);
+    // A dialog shows once it is ready for input.
+    test::PumpUntil([&] { return (found = FindWindowA(className, title)) != nullptr && IsWindowVisible(found); },
+                    kProcessDeadline);
     return found;
 }
 
@@ -221,6 +224,27 @@ TEST_F(MarqueeSaverTest, PreviewFillsTheGivenWindowAndEndsWithIt) {
 
     DestroyWindow(frame);
     EXPECT_TRUE(saver.Ended()) << "the preview ends with its window";
+}
+
+// Wine shows nothing that a program draws in a child of another program's
+// window, so what the preview draws is seen with the view in this process.
+TEST_F(MarqueeSaverTest, PreviewDrawsOnlyInsideTheGivenWindow) {
+    HWND frame = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 152,
+                                 112, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(frame, nullptr);
+    MarqueeSettings settings = DefaultMarqueeSettings();
+    settings.BackgroundColor = {0, 0, 128};
+    MarqueeView view(GetModuleHandleA(nullptr), MarqueeView::Role::Preview);
+    view.Apply(settings);
+    RECT area{};
+    GetClientRect(frame, &area);
+    ASSERT_TRUE(view.Create(frame, area));
+    EXPECT_TRUE(test::PumpUntil([] {
+        Screenshot screen;
+        return screen.At(102, 102) == kNavy && screen.At(249, 209) == kNavy && screen.At(99, 99) != kNavy &&
+               screen.At(252, 212) != kNavy;
+    })) << "the preview's background fills the window and no more";
+    DestroyWindow(frame);
 }
 
 TEST_F(MarqueeSaverTest, FullScreenScrollsTheTextLeftAndEndsOnAKey) {
