@@ -28,6 +28,7 @@ PROGRAM_DIR = "C:\\Pavlune"
 PROGRAM = PROGRAM_DIR + "\\Pavlune.exe"
 MAIN_WINDOW_CLASS = "TPavluneMainForm"
 STATUS_LIST_TITLE = "自席表示一覧"
+SCREEN_SIZE = "1024x768"
 TRAY_ICON_ID = "1999"
 
 
@@ -54,8 +55,10 @@ class PC:
         tools = self.prefix / "drive_c" / "e2e"
         tools.mkdir()
         shutil.copy(WINTOOL, tools / "wintool.exe")
+        subprocess.run([str(LIB / "wine-desktop"), str(self.prefix), SCREEN_SIZE], check=True)
         self.processes = []
-        started = subprocess.run([str(LIB / "xvfb"), "start"], check=True, capture_output=True, text=True)
+        started = subprocess.run([str(LIB / "xvfb"), "start", SCREEN_SIZE], check=True, capture_output=True,
+                                 text=True)
         self.xvfb_pid, self.display = started.stdout.split()
 
     # A scripted peer in this PC's namespace (tests/e2e/peer.py).
@@ -182,7 +185,7 @@ class PC:
         return opened
 
     def keys(self, *names):
-        self.xdotool("key", "--delay", "100", *names)
+        self.wintool("keys", *names)
 
     def open_status_list(self):
         """Chooses 他の人の状況表示 in the command menu; True once the list is open."""

@@ -14,6 +14,9 @@
 //   wintool taskbar-created          tells every window the shell restarted
 //   wintool tray-point CLASS ID      prints "X Y", the screen point of the
 //                                    tray icon ID of the window of CLASS
+//   wintool keys NAME...             presses those keys (xdotool's names:
+//                                    Return, Escape, space, Tab, Up, Down,
+//                                    Left, Right, or one character)
 //   wintool visible-windows CLASS    prints the title of each visible top-
 //                                    level window of the process of CLASS
 //   wintool read-list TITLE          prints the rows of the report list in
@@ -50,6 +53,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -199,6 +203,51 @@ bool TrayHoldsIcon(const char* windowClass, UINT id) {
     record.hWnd = FindWindowA(windowClass, nullptr);
     record.uID = id;
     return record.hWnd && Shell_NotifyIconA(NIM_MODIFY, &record);
+}
+
+// Where the program's icon, the only one, sits. In a Wine virtual desktop
+// the notification area is the right end of the taskbar, each icon in a cell
+// of the small icon size and 2 pixels around it, the first one rightmost.
+// Without a desktop Wine's own tray window holds it in its top-left cell.
+bool TrayIconPoint(POINT& point) {
+    const int cell = GetSystemMetrics(SM_CXSMICON) + 4;
+    HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    RECT client{};
+    if (tray && IsWindowVisible(tray) && GetClientRect(tray, &client)) {
+        point = {client.right - cell / 2, client.bottom / 2};
+    } else {
+        tray = FindWindowA(nullptr, "Wine System Tray");
+        if (!tray || !IsWindowVisible(tray)) return false;
+        point = {cell / 2, cell / 2};
+    }
+    return ClientToScreen(tray, &point) != FALSE;
+}
+
+// Presses and lets go each key, named as xdotool names them ("Return",
+// "Down", "a", ...), as a keyboard would: through the system's input, so
+// they go to whatever window has the keyboard. (In a Wine desktop on a
+// display without a window manager, Wine drops the X server's key events.)
+int PressKeys(char** names, int count) {
+    static const struct {
+        const char* name;
+        WORD key;
+    } kNamed[] = {{"Return", VK_RETURN}, {"Escape", VK_ESCAPE}, {"space", VK_SPACE}, {"Tab", VK_TAB},
+                  {"Up", VK_UP},         {"Down", VK_DOWN},     {"Left", VK_LEFT},   {"Right", VK_RIGHT}};
+    for (int i = 0; i < count; ++i) {
+        WORD key = 0;
+        for (const auto& named : kNamed) {
+            if (std::string(names[i]) == named.name) key = named.key;
+        }
+        if (!key && std::strlen(names[i]) == 1) key = LOBYTE(VkKeyScanA(names[i][0]));
+        if (!key) return 2;
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = input[1].ki.wVk = key;
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, input, sizeof(INPUT)) != 2) return 1;
+        Sleep(100);
+    }
+    return 0;
 }
 
 // The title of each visible top-level window of window's process, one a line.
@@ -355,14 +404,12 @@ int main(int argc, char** argv) {
         return Shell_NotifyIconA(NIM_DELETE, &record) ? 0 : 1;
     }
     if (command == "tray-point" && argc == 4) {
-        HWND tray = FindWindowA(nullptr, "Wine System Tray");
-        if (!tray || !IsWindowVisible(tray) || !TrayHoldsIcon(argv[2], std::stoul(argv[3]))) return 1;
-        // The program's icon is the only one: it fills the top-left cell of the tray's client area.
-        POINT point{GetSystemMetrics(SM_CXSMICON) / 2 + 2, GetSystemMetrics(SM_CYSMICON) / 2 + 2};
-        ClientToScreen(tray, &point);
+        POINT point{};
+        if (!TrayIconPoint(point) || !TrayHoldsIcon(argv[2], std::stoul(argv[3]))) return 1;
         Print(std::to_string(point.x) + " " + std::to_string(point.y));
         return 0;
     }
+    if (command == "keys" && argc > 2) return PressKeys(argv + 2, argc - 2);
     if (command == "visible-windows" && argc == 3) {
         HWND window = FindWindowA(argv[2], nullptr);
         if (!window) return 1;
@@ -440,6 +487,6 @@ int main(int argc, char** argv) {
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
           " wait-menu MS | wait-no-menu MS | menu-point | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID |"
           " read-list TITLE | list-point TITLE ROW | ping CLASS MS | idle-saver MS | refill-time TITLE N |"
-          " set-text CAPTION TEXT | field-point CAPTION | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
+          " set-text CAPTION TEXT | field-point CAPTION | keys NAME... | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
     return 2;
 }
