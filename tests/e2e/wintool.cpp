@@ -45,6 +45,11 @@
 //                                    presence port on 127.0.0.1 and prints,
 //                                    for each, the milliseconds until row 0
 //                                    of the list in TITLE shows it
+//   wintool list-watch TITLE ROWS MS until the list in TITLE holds ROWS rows
+//                                    (at most MS), prints the milliseconds
+//                                    from its first new row, the longest the
+//                                    list took to answer meanwhile, and the
+//                                    rows reached
 // Exit code 0 on success, 1 when nothing was found in time, 2 on bad usage.
 #include <winsock.h>
 #include <windows.h>
@@ -326,6 +331,34 @@ UINT DesktopSetting(const char* name, UINT fallback) {
     return fallback;
 }
 
+// Watches the list while records arrive: prints how long it took from the
+// first new row to ROWS rows, and the longest the list's window took to
+// answer a message meanwhile, both in milliseconds, and the rows reached.
+int WatchList(HWND list, int rows, DWORD milliseconds) {
+    LARGE_INTEGER frequency, start, first{}, before, after;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    auto ms = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+        return (to.QuadPart - from.QuadPart) * 1000.0 / frequency.QuadPart;
+    };
+    DWORD_PTR count = 0, initial = 0;
+    double longest = 0;
+    bool counted = false;
+    do {
+        QueryPerformanceCounter(&before);
+        if (!SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 30000, &count)) return 1;
+        QueryPerformanceCounter(&after);
+        longest = std::max(longest, ms(before, after));
+        if (!counted) initial = count, counted = true;
+        if (!first.QuadPart && count > initial) first = after;
+        if (static_cast<int>(count) >= rows || ms(start, after) > milliseconds) break;
+        Sleep(5);
+    } while (true);
+    Print(std::to_string(first.QuadPart ? ms(first, after) : 0.0) + " " + std::to_string(longest) + " " +
+          std::to_string(count) + "\n");
+    return static_cast<int>(count) >= rows ? 0 : 1;
+}
+
 int IdleSaver(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     DWORD quietSince = start;  // a saver that ended counts as input
@@ -433,6 +466,10 @@ int main(int argc, char** argv) {
     if (command == "idle-saver" && argc == 3) {
         return IdleSaver(std::stoul(argv[2]));
     }
+    if (command == "list-watch" && argc == 5) {
+        HWND list = FindList(argv[2]);
+        return list ? WatchList(list, std::stoi(argv[3]), std::stoul(argv[4])) : 1;
+    }
     if (command == "refill-time" && argc == 4) {
         HWND list = FindList(argv[2]);
         return list ? RefillTimes(list, std::stoi(argv[3])) : 1;
@@ -487,6 +524,7 @@ int main(int argc, char** argv) {
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
           " wait-menu MS | wait-no-menu MS | menu-point | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID |"
           " read-list TITLE | list-point TITLE ROW | ping CLASS MS | idle-saver MS | refill-time TITLE N |"
+          " list-watch TITLE ROWS MS |"
           " set-text CAPTION TEXT | field-point CAPTION | keys NAME... | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
     return 2;
 }
