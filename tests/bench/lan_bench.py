@@ -10,14 +10,13 @@ speed while a watcher beside the list notes how soon the list shows them
 all and the longest the list's window takes to answer meanwhile.
 """
 import statistics
-import subprocess
 import sys
 import tempfile
 import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
-from pavlune_lan import WINE, Lan, encode, wait_until  # noqa: E402
+from pavlune_lan import Lan, encode, wait_until  # noqa: E402
 
 RECORDS = 1000
 PROBES = 20
@@ -70,9 +69,8 @@ def main():
         # long the list takes to show the new rows and to answer meanwhile.
         rows_before = rows + 1
         with tempfile.TemporaryFile() as out:
-            watcher = subprocess.Popen(pc._command(WINE, "C:\\e2e\\wintool.exe", "list-watch", "自席表示一覧",
-                                                   str(rows_before + RECORDS), "120000"),
-                                       stdout=out, stderr=subprocess.DEVNULL)
+            watcher = pc.start("C:\\e2e\\wintool.exe", "list-watch", "自席表示一覧", str(rows_before + RECORDS),
+                               "120000", stdout=out)
             time.sleep(3)  # the watcher has started and counted the rows
             peer.peer_flood(pc.address, 5963, RECORDS, encode("2002/01/21 09:06:00\\外出\\Open"),
                             encode("\\総務部") + b"\0")

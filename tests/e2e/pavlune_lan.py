@@ -106,11 +106,10 @@ class PC:
             out.seek(0)
             return done.returncode, out.read()
 
-    def start(self, program=PROGRAM, *args):
+    def start(self, program=PROGRAM, *args, stdout=subprocess.DEVNULL):
         """Starts Pavlune.exe (or another program) in the background; returns
         its process, which is ended with the PC at the latest."""
-        process = subprocess.Popen(self._command(WINE, program, *args), stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+        process = subprocess.Popen(self._command(WINE, program, *args), stdout=stdout, stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
 

@@ -342,18 +342,16 @@ int WatchList(HWND list, int rows, DWORD milliseconds) {
         return (to.QuadPart - from.QuadPart) * 1000.0 / frequency.QuadPart;
     };
     DWORD_PTR count = 0, initial = 0;
+    if (!SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 30000, &initial)) return 1;
     double longest = 0;
-    bool counted = false;
     do {
+        Sleep(5);
         QueryPerformanceCounter(&before);
         if (!SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 30000, &count)) return 1;
         QueryPerformanceCounter(&after);
         longest = std::max(longest, ms(before, after));
-        if (!counted) initial = count, counted = true;
         if (!first.QuadPart && count > initial) first = after;
-        if (static_cast<int>(count) >= rows || ms(start, after) > milliseconds) break;
-        Sleep(5);
-    } while (true);
+    } while (static_cast<int>(count) < rows && ms(start, after) <= milliseconds);
     Print(std::to_string(first.QuadPart ? ms(first, after) : 0.0) + " " + std::to_string(longest) + " " +
           std::to_string(count) + "\n");
     return static_cast<int>(count) >= rows ? 0 : 1;
