@@ -459,37 +459,5 @@ TEST(AddStringsFileMenuTest, NoAtLineGivesAnEmptySubmenu) {
     EXPECT_TRUE(commandMenu.Item("RMenuOpenAddStringsFile").Items.empty());
 }
 
-
-TEST(AddStringsFileMenuTest, ClickOpensTheFileBesideTheProgram) {
-    ScratchFolder records;
-    ScratchFolder programFolder;
-    ScratchFolder workingDirectory;
-    const std::string record = records.Path("opened.txt");
-    // The shell's "open" of text files writes what it was given into record.
-    ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("txtfile", record));
-    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7), ERROR_SUCCESS);
-    WriteFileBytes(programFolder.Path("Pavlune.2.txt"), "15時戻り\r\n");
-    WriteFileBytes(workingDirectory.Path("Pavlune.2.txt"), "別のフォルダ\r\n");
-
-    MessageMenu menu;
-    menu.Entries.push_back(Entry("外出", "Pavlune.2.txt"));
-    PopupMenuModel commandMenu = BuildCommandMenu();
-    BuildAddStringsFileMenu(commandMenu, menu, programFolder.Path(""));
-    ASSERT_EQ(commandMenu.Item("RMenuOpenAddStringsFile").Items.size(), 1u);
-
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(workingDirectory.Path("").c_str()));
-    commandMenu.Item("RMenuOpenAddStringsFile").Items[0].OnClick();
-    SetCurrentDirectoryA(previous);
-
-    char expected[MAX_PATH];
-    GetLongPathNameA(programFolder.Path("PAVLUNE.2.TXT").c_str(), expected, MAX_PATH);
-    std::string opened = test::AwaitRecordedLine(record);
-    char actual[MAX_PATH] = "";
-    GetLongPathNameA(opened.c_str(), actual, MAX_PATH);
-    EXPECT_EQ(lstrcmpiA(actual, expected), 0) << opened;
-}
-
 }  // namespace
 }  // namespace pavlune
