@@ -211,13 +211,10 @@ void Choose(HWND box, const char* button, const std::function<void(HWND choice)>
     EXPECT_TRUE(test::PumpUntil([&] { return !IsWindow(choice); })) << button;
 }
 
-// The red, green and blue fields of the colour choice.
-std::function<void(HWND)> Colour(const char* red, const char* green, const char* blue) {
-    return [=](HWND choice) {
-        SetDlgItemTextA(choice, 706, red);
-        SetDlgItemTextA(choice, 707, green);
-        SetDlgItemTextA(choice, 708, blue);
-    };
+// Fills the red, green and blue fields of the colour choice.
+std::function<void(HWND)> Colour(MarqueeColor colour) {
+    const int fields[] = {colour.Red, colour.Green, colour.Blue};
+    return [=](HWND choice) { for (int i = 0; i < 3; ++i) SetDlgItemInt(choice, 706 + i, fields[i], FALSE); };
 }
 
 TEST_F(MarqueeSaverTest, SettingsDialogCreatesTheKeyWithEveryValue) {
@@ -227,24 +224,24 @@ TEST_F(MarqueeSaverTest, SettingsDialogCreatesTheKeyWithEveryValue) {
     HWND field = FindWindowExA(box, nullptr, "Edit", nullptr);
     ASSERT_NE(field, nullptr);
     SetWindowTextA(field, "昼食中");
-    Choose(box, "文字の色(&C)...", Colour("255", "0", "255"));
-    Choose(box, "背景の色(&B)...", Colour("0", "128", "0"));
     MarqueeSettings expected = DefaultMarqueeSettings();
+    expected.Text = "昼食中";
+    expected.TextColor = {255, 0, 255};
+    expected.BackgroundColor = {0, 128, 0};
+    expected.Size = 36;
+    Choose(box, "文字の色(&C)...", Colour(expected.TextColor));
+    Choose(box, "背景の色(&B)...", Colour(expected.BackgroundColor));
     Choose(box, "フォント(&F)...", [&](HWND choice) {  // 36 points, in the script the choice shows
         HWND size = GetDlgItem(choice, 0x472);
         SendMessageA(size, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("36"));
         SendMessageA(choice, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE), reinterpret_cast<LPARAM>(size));
         const LRESULT script = SendDlgItemMessageA(choice, 0x474, CB_GETCURSEL, 0, 0);
-        expected.CharSet = script == CB_ERR ? DEFAULT_CHARSET
-                                            : static_cast<int>(SendDlgItemMessageA(choice, 0x474, CB_GETITEMDATA, script, 0));
+        expected.CharSet = static_cast<int>(
+            script == CB_ERR ? DEFAULT_CHARSET : SendDlgItemMessageA(choice, 0x474, CB_GETITEMDATA, script, 0));
     });
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(saver.Ended());
 
-    expected.Text = "昼食中";
-    expected.TextColor = {255, 0, 255};
-    expected.BackgroundColor = {0, 128, 0};
-    expected.Size = 36;
     EXPECT_EQ(ReadMarqueeSettings(), expected);
     for (const auto& [name, value] : FormatMarqueeSettings(expected)) {
         EXPECT_EQ(StoredString(name), value + '\0') << name;
