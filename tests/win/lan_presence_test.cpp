@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -149,6 +151,42 @@ TEST_F(LanPresenceTest, CommandWordInOtherLetterCaseIsReadAsAStatusRecord) {
     ASSERT_NE(Row("小文字"), nullptr);
     EXPECT_EQ(Row("小文字")->Whereabouts, " ");
     EXPECT_EQ(presence_->LastSentState(), "") << "no answer was sent";
+}
+
+// ---- The open list ------------------------------------------------------------------
+
+int listRefills = 0;
+WNDPROC listProcedure = nullptr;
+
+LRESULT CALLBACK CountingRefills(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_DELETEALLITEMS) ++listRefills;
+    return CallWindowProcA(listProcedure, window, message, wParam, lParam);
+}
+
+// The user types in another window while a burst of colleagues' records arrives.
+TEST_F(LanPresenceTest, BurstRefillsTheOpenListFarLessThanOncePerRecordAndLeavesTheKeyboard) {
+    presence_->N8Click();
+    HWND list = FindWindowExA(presence_->StatusWindow()->Handle(), nullptr, WC_LISTVIEWA, nullptr);
+    listRefills = 0;
+    listProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingRefills)));
+    HWND typing = CreateWindowExA(0, "EDIT", "typing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    SetForegroundWindow(typing);
+    PumpFor(100);
+    ASSERT_EQ(GetForegroundWindow(), typing);
+
+    constexpr int kBurst = 300;
+    RawSocket other(kTestPort);
+    for (int i = 0; i < kBurst; ++i) {
+        std::string record = "2002/01/01 00:00:00\\会議中\\";
+        other.SendTo(kPresencePort, record.append(Numbered("同僚", i)).append("\\課", 4));
+    }
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == kBurst; }));
+    EXPECT_GE(listRefills, 1);
+    EXPECT_LT(listRefills, kBurst / 10) << "the list was refilled for nearly every record";
+    EXPECT_EQ(GetForegroundWindow(), typing) << "a colleague's news took the keyboard";
+    DestroyWindow(typing);
 }
 
 // ---- Leaving --------------------------------------------------------------------
