@@ -121,6 +121,38 @@ TEST(ChangeWatchers, StopEndsTheWaitAtOnceAndLeavesNoHandle) {
     EXPECT_EQ(highestFreshHandle(), before);
 }
 
+// User and kernel time of this process so far.
+ULONGLONG ProcessCpuMilliseconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ticks = [](const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
+    return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+// A key that is not there, a folder that is not there, and a key deleted
+// under its watch (every registration fails from then on): none may turn its
+// wait into a loop that spins or floods the window, and each still stops at once.
+TEST(ChangeWatchers, AWatchThatCannotBeSetUpCostsNothingAndStopsAtOnce) {
+    Receiver receiver;
+    ScratchFolder folder;
+    SetTestValue("x");
+    std::unique_ptr<ChangeWatcher> watchers[] = {
+        std::make_unique<TRegWaitThread>(receiver.Handle(), kNotice, kTestKey, false),
+        std::make_unique<TRegWaitThread>(receiver.Handle(), kNotice, "Software\\PavluneNoSuchKey", false),
+        std::make_unique<TFileWaitThread>(receiver.Handle(), kNotice, folder.Path("missing"), false),
+    };
+    Sleep(100);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey), ERROR_SUCCESS);
+
+    const ULONGLONG cpuBefore = ProcessCpuMilliseconds();
+    EXPECT_LE(receiver.NoticesWithin(2 * ChangeWatcher::kWaitMilliseconds + 500), 1) << "the deletion, then nothing";
+    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 500u) << "a watcher spun";
+
+    const DWORD start = GetTickCount();
+    for (auto& watcher : watchers) watcher.reset();
+    EXPECT_LT(GetTickCount() - start, ChangeWatcher::kWaitMilliseconds / 2) << "a stop waited for a period";
+}
+
 TEST(ChangeWatchers, UserHiveIsInTheProfileFolderOrTheWindowsFolder) {
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);

@@ -37,6 +37,20 @@ void PumpFor(DWORD milliseconds) {
     PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
 }
 
+// Hands out every message but the timer's, as Windows does while posted
+// messages keep coming: it makes WM_TIMER only when none is waiting.
+void PumpWithoutTimers(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+               PeekMessageA(&message, nullptr, WM_TIMER + 1, 0xFFFF, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
+}
+
 // GCC 12 warns wrongly about "literal" + std::string at -O3, so texts with
 // a number are built by appending.
 std::string Numbered(const char* text, int number) {
@@ -132,6 +146,44 @@ TEST_F(LanPresenceTest, StateRequestIsAnsweredWithAReplayThatKeepsItsStamp) {
     EXPECT_EQ(Row("山田")->SetTime, sent.substr(0, 19)) << "the replay carries the old stamp";
     EXPECT_EQ(presence_->LastSentState(), sent);
     EXPECT_EQ(Row("鈴木"), nullptr) << "a state request adds no row";
+}
+
+// Requests keep coming faster than the interval: the answer held back by
+// the first of them still goes out once the interval is over.
+TEST_F(LanPresenceTest, StreamOfStateRequestsIsAnsweredWithinTheAnswerInterval) {
+    RawSocket other(kTestPort);
+    presence_->BroadcastState(std::string("外出\\") + kMyName, false);
+    ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; }));
+    const std::string request = std::string("2002/01/01 00:00:00\\\\GETSTATE\\ \\鈴木\\総務部") + '\0';
+    other.SendTo(kPresencePort, request);
+    ASSERT_TRUE(Settle(other));  // answered at once: the next answer waits for the interval
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\LOGOFF\\ \\") + kMyName + '\0');
+    bool gone = false;
+    bool back = false;
+    for (int i = 0; i < 40 && !back; ++i) {  // 2 s of requests, 20 a second
+        other.SendTo(kPresencePort, request);
+        PumpWithoutTimers(50);
+        if (!Row("山田")) gone = true;
+        else back = gone;
+    }
+    EXPECT_TRUE(gone);
+    EXPECT_TRUE(back) << "no answer while the requests kept coming";
+}
+
+// Over 2,048 bytes, the burst's last datagram cannot be read: the rows
+// before it still reach the open list within the refill interval.
+TEST_F(LanPresenceTest, OpenListShowsABurstWhoseLastDatagramCannotBeRead) {
+    constexpr std::size_t kRecords = 999;
+    RawSocket other(kTestPort);
+    presence_->N8Click();
+    for (std::size_t i = 0; i < kRecords; ++i) {
+        other.SendTo(kPresencePort, Numbered("2002/01/01 00:00:00\\会議中\\b", static_cast<int>(i)) + "\\課" + '\0');
+    }
+    other.SendTo(kPresencePort, std::string(3000, 'x'));
+    ASSERT_TRUE(PumpUntil([&] { return presence_->Table().Rows().size() == kRecords; }))
+        << presence_->Table().Rows().size();
+    PumpFor(300);
+    EXPECT_EQ(presence_->StatusWindow()->Rows().size(), kRecords);
 }
 
 TEST_F(LanPresenceTest, AfterRefreshARequestIsAnsweredWithTheBareLogOffReply) {

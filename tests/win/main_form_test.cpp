@@ -23,6 +23,12 @@ using test::ScratchFolder;
 using test::ScriptedDialogs;
 using test::WriteFileBytes;
 
+// Handles messages for that long; for showing that something did not happen.
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    test::PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
+}
+
 // A definition line with an entry icon.
 std::string IconLine(const std::string& icon, const char* caption) {
     std::string line = "$";
@@ -284,8 +290,7 @@ TEST_F(MainFormTest, InvalidIconIsReported) {
     Finish();
 }
 
-TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile) {
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nAutoReload=0\r\n");
+TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuOnceTheFolderIsQuietAndWaitsOutAHalfWrittenFile) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
     EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u);
@@ -294,7 +299,8 @@ TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile)
     WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n");
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
     EXPECT_FALSE(PumpMessages());
-    ASSERT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u) << "a whole file is read at once";
+    EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u) << "read at the first notice of a save";
+    ASSERT_TRUE(test::PumpUntil([&] { return form_->MessageMenu().Menu().Entries.size() == 1u; }));
     EXPECT_EQ(form_->MessageMenu().Menu().DefaultMessageItem, nullptr);
 
     // An editor caught between truncating the file and writing it again.
@@ -321,13 +327,28 @@ TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile)
     Finish();
 }
 
+TEST_F(MainFormTest, SwitchingAutomaticReloadOffCancelsTheReloadWaitingForAQuietFolder) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    WriteFileBytes(Path("Pavlune.TXT"), "");  // the user's editor is half-way
+    PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+    PumpMessages();
+    form_->CommandMenu().Item("RMenuAutoMenuReload").OnClick();
+    EXPECT_FALSE(form_->CommandMenu().IsChecked("RMenuAutoMenuReload"));
+    PumpFor(1000);
+    EXPECT_TRUE(dialogs_.Messages.empty()) << "the waiting reload ran and found the file empty";
+    EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u);
+    CloseAndPump();
+    Finish();
+}
+
 TEST_F(MainFormTest, IconErrorOnReloadIsShownByTheMessageBoundary) {
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nAutoReload=0\r\n");
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
     WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n" + IconLine(Path("gone.ico"), "昼食"));
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
-    EXPECT_FALSE(PumpMessages());
+    ASSERT_TRUE(test::PumpUntil([&] { return !dialogs_.Messages.empty(); }));
+    PumpFor(500);
     ASSERT_EQ(dialogs_.Messages.size(), 1u);
     EXPECT_EQ(dialogs_.Messages[0].Text, "ファイル " + Path("gone.ico") + " は開けません.");
     EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u);
