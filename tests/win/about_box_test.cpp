@@ -1,6 +1,7 @@
 // The about box against the real system. This test program carries the
-// resources of Pavlune.exe (icon and version block), so it stands in for the
-// program. The box is modal: each test looks at it and closes it from a timer
+// resources of Pavlune.exe (icon, version block and manifest), so it stands
+// in for the program; run at two screen scales, it also measures every
+// window of the program at both. The box is modal: each test looks at it and closes it from a timer
 // that runs inside the box's own message loop.
 #include "about/about_box.h"
 
@@ -12,6 +13,8 @@
 #include <ostream>
 #include <vector>
 
+#include "lan/status_list_window.h"
+#include "menu/add_string_dialog.h"
 #include "win/files.h"
 #include "win_test_support.h"
 
@@ -406,6 +409,110 @@ TEST_F(AboutBoxTest, MailLinkOpensAMailWithTheFileVersionInItsSubject) {
         Click(GetDlgItem(box, IDOK));
     });
     EXPECT_EQ(test::AwaitRecordedLine(record), "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver0.9.7.300");
+}
+
+// ---- Every window at the screen's scale ---------------------------------------
+
+// A text of the window as it is drawn: in the window's font, without the
+// mnemonics' marks.
+struct DrawnText {
+    SIZE Extent;
+    int LineHeight;
+};
+DrawnText Measure(HWND window, std::string text) {
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    DrawnText drawn{};
+    HDC dc = GetDC(window);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &drawn.Extent);
+    drawn.LineHeight = metrics.tmHeight;
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+    return drawn;
+}
+
+// The text's lines are 12 pixels high at 96 dpi, grown with the screen,
+// and the text fits the room it has.
+void ExpectGrownAndWhole(const DrawnText& drawn, RECT room, int dpi) {
+    EXPECT_NEAR(drawn.LineHeight, MulDiv(12, dpi, 96), 1);
+    EXPECT_GE(room.right - room.left, drawn.Extent.cx) << "text cut off at the side";
+    EXPECT_GE(room.bottom - room.top, drawn.LineHeight) << "text cut off below";
+}
+
+TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
+    const std::string prefixDpi = test::Environment("PAVLUNE_WINE_DPI");
+    const int dpi = prefixDpi.empty() ? 96 : std::atoi(prefixDpi.c_str());
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the prefix's LogPixels is the screen's scale";
+    ReleaseDC(nullptr, screen);
+
+    auto look = [&](HWND window, SIZE laidOut, const char* name) {
+        RECT client;
+        GetClientRect(window, &client);
+        EXPECT_EQ(client.right, MulDiv(laidOut.cx, dpi, 96));
+        EXPECT_EQ(client.bottom, MulDiv(laidOut.cy, dpi, 96));
+        for (HWND control : Descendants(window)) {
+            std::string className(64, '\0');
+            className.resize(static_cast<std::size_t>(GetClassNameA(control, className.data(), 64)));
+            SCOPED_TRACE(className + " " + Text(control));
+            RECT room;
+            GetClientRect(control, &room);
+            if (className == "ToolbarWindow32") {
+                for (int index = 0; index < SendMessageA(control, TB_BUTTONCOUNT, 0, 0); ++index) {
+                    TBBUTTON button{};
+                    SendMessageA(control, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&button));
+                    char caption[64] = "";
+                    SendMessageA(control, TB_GETBUTTONTEXTA, button.idCommand, reinterpret_cast<LPARAM>(caption));
+                    SendMessageA(control, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&room));
+                    ExpectGrownAndWhole(Measure(control, caption), room, dpi);
+                }
+            } else if (className == "SysHeader32") {
+                ExpectGrownAndWhole(Measure(GetParent(control), "名前"), room, dpi);
+            } else if (GetWindowTextLengthA(control) > 0) {
+                ExpectGrownAndWhole(Measure(control, Text(control)), room, dpi);
+            }
+        }
+        test::SaveWindowPicture(window, name + std::string("-") + std::to_string(dpi));
+    };
+    auto cancel = [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); };
+
+    Show([&](HWND box) {
+        look(box, SIZE{298, 146}, "about-box");
+        cancel(box);
+    });
+
+    ScratchFolder folder;
+    WriteFileBytes(folder.Path("Pavlune.2.txt"), "15時戻り\r\n外出中\r\n");
+    TPavluneAddStringDialog phrases(owner_, GetModuleHandleA(nullptr), dialogs_, folder.Path(""), "Pavlune.2.txt",
+                                    false, false);
+    EXPECT_TRUE(test::WatchModal(
+        kAddStringDialogCaption, [&](HWND box) {
+            look(box, SIZE{229, 91}, "phrase-dialog");
+            cancel(box);
+        },
+        [&] { phrases.ShowModal(); }, IDCANCEL));
+
+    Win32Dialogs dialogs;
+    EXPECT_TRUE(test::WatchModal(
+        "送付メッセージ入力", [&](HWND box) {
+            look(box, SIZE{270, 97}, "input-box");
+            cancel(box);
+        },
+        [&] { dialogs.InputBox(owner_, "送付メッセージ入力", "メッセージを入力してください。", "もしもし", 255); },
+        IDCANCEL));
+
+    WSADATA sockets;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &sockets), 0);
+    {
+        TPavluneLVForm statusList(owner_, GetModuleHandleA(nullptr), dialogs_, [] { return std::string("山田"); });
+        statusList.Fill({StatusRow{"山田", "会議中", "2002/01/21 10:30:00", "開発部", std::string("2課"), ""}});
+        statusList.ShowOnTop(true);
+        test::PumpMessages();
+        look(statusList.Handle(), SIZE{688, 446}, "status-list");
+    }
+    WSACleanup();
 }
 
 }  // namespace
