@@ -213,6 +213,11 @@ void SaveWindowPicture(HWND window, const std::string& name) {
     const std::string folder = Environment("PAVLUNE_PICTURES");
     if (folder.empty()) return;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // What is drawn reaches the screen a moment later.
+    for (int wait = 0; wait < 10; ++wait) {
+        PumpMessages();
+        Sleep(50);
+    }
     RECT frame;
     GetWindowRect(window, &frame);
     const int width = frame.right - frame.left;
