@@ -50,14 +50,16 @@ private:
     int nextToken_ = 0;
 };
 
+// The message menu's pictures, size pixels square.
+HIMAGELIST CreatePictureList(int size) { return ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 8); }
+
 }  // namespace
 
 MessageMenuLoader::MessageMenuLoader(HWND owner, std::string definitionPath, UserDialogs& dialogs)
     : owner_(owner),
       definitionPath_(std::move(definitionPath)),
       dialogs_(dialogs),
-      images_(ImageList_Create(DisplayScale::Of(owner).SmallIcon(), DisplayScale::Of(owner).SmallIcon(),
-                               ILC_COLOR32 | ILC_MASK, 0, 8)) {}
+      images_(CreatePictureList(DisplayScale::Of(owner).SmallIcon())) {}
 
 void MessageMenuLoader::LoadMessageMenu() {
     ImageList_RemoveAll(images_.get());

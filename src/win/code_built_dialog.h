@@ -47,6 +47,8 @@ protected:
     void PlaceOnScreen(int clientWidth, int clientHeight);
     // A visible child control at that place (laid out for 96 dpi) in that
     // font (none: the system's); throws the build error when it cannot be made.
+    // A length measured on the screen, such as a text's width, is laid out
+    // as scale_.Unscale(pixels).
     HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id, RECT place,
                        HFONT font, DWORD exStyle = 0);
 

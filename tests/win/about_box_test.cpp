@@ -15,6 +15,7 @@
 
 #include "lan/status_list_window.h"
 #include "menu/add_string_dialog.h"
+#include "menu/message_menu_loader.h"
 #include "win/files.h"
 #include "win_test_support.h"
 
@@ -502,6 +503,13 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
         },
         [&] { dialogs.InputBox(owner_, "送付メッセージ入力", "メッセージを入力してください。", "もしもし", 255); },
         IDCANCEL));
+
+    // The menus' pictures grow as well.
+    MessageMenuLoader messageMenu(owner_, folder.Path("Pavlune.TXT"), dialogs_);
+    int pictureWidth = 0;
+    int pictureHeight = 0;
+    ImageList_GetIconSize(messageMenu.Images(), &pictureWidth, &pictureHeight);
+    EXPECT_EQ(pictureHeight, MulDiv(16, dpi, 96));
 
     WSADATA sockets;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &sockets), 0);
