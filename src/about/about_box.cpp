@@ -85,9 +85,7 @@ std::string BuildMailLink(const std::string& address, const std::string& exePath
 TAboutBox::TAboutBox(HWND owner, HINSTANCE instance, UserDialogs& dialogs, std::string programFolder)
     : CodeBuiltDialog(instance, dialogs, IDABORT, "バージョン情報を表示できません"),
       owner_(owner),
-      programFolder_(std::move(programFolder)),
-      font_(CreateUiFont()),
-      linkFont_(CreateUiFont(true)) {}
+      programFolder_(std::move(programFolder)) {}
 
 INT_PTR TAboutBox::ShowModal() {
     RegisterFaceClass(instance_, kPanelClassName, PanelProc);
@@ -134,15 +132,21 @@ bool TAboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& r
 
 void TAboutBox::OnInit() {
     SetWindowTextA(handle_, kAboutBoxCaption);
+    font_ = CreateUiFont(false, scale_);
+    linkFont_ = CreateUiFont(true, scale_);
     PlaceOnScreen(kClientWidth, kClientHeight);
 
     HWND panel = CreateControl(handle_, kPanelClassName, "", 0, -1, Bounds(8, 8, 281, 100), nullptr);
 
-    icon_ = UniqueIcon(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, 32, 32, 0)));
+    const RECT iconPlace = scale_(Bounds(24, 15, 32, 32));
+    const int iconSize = iconPlace.right - iconPlace.left;
+    icon_ = UniqueIcon(
+        static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(1), IMAGE_ICON, iconSize, iconSize, 0)));
     HWND programIcon = CreateControl(panel, "STATIC", "", SS_ICON, -1, Bounds(24, 15, 32, 32), nullptr);
     SendMessageA(programIcon, STM_SETICON, reinterpret_cast<WPARAM>(icon_.get()), 0);
     // An icon static sizes itself to its picture; the place stays as laid out.
-    SetWindowPos(programIcon, nullptr, 24, 15, 32, 32, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(programIcon, nullptr, iconPlace.left, iconPlace.top, iconSize, iconSize,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 
     CreateControl(panel, "STATIC", kProductTitle, SS_CENTER | SS_NOPREFIX, -1, Bounds(86, 8, 152, 12), font_.get());
     CreateLabel(panel, 132, 24, "Pavlune for", font_.get());
@@ -166,7 +170,7 @@ HWND TAboutBox::CreateLabel(HWND parent, int left, int top, const std::string& t
                             int id) {
     SIZE extent = TextExtent(handle_, font, text);
     return CreateControl(parent, "STATIC", text.c_str(), SS_LEFT | SS_NOPREFIX | style, id,
-                         Bounds(left, top, extent.cx, extent.cy), font);
+                         Bounds(left, top, scale_.Unscale(extent.cx), scale_.Unscale(extent.cy)), font);
 }
 
 void TAboutBox::Label3Click() { OpenWithShell(handle_, WindowText(label3_)); }

@@ -8,6 +8,7 @@
 #include "menu/message_menu_items.h"
 #include "saver/saver_kind.h"
 #include "saver/screen_saver_active.h"
+#include "win/display_scale.h"
 #include "win/menu_renderer.h"
 #include "win/win_util.h"
 
@@ -51,10 +52,12 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     if (!window_) throw Error("メインウィンドウを作成できません");
     messageMenu_ = std::make_unique<MessageMenuLoader>(Handle(), ChangeFileExt(context.ExePath, ".TXT"),
                                                        context.Dialogs);
-    trayPicture_.reset(static_cast<HICON>(LoadImageA(context.Instance, MAKEINTRESOURCEA(1), IMAGE_ICON, 16, 16, 0)));
+    const int pictureSize = DisplayScale::Of(Handle()).SmallIcon();
+    trayPicture_.reset(static_cast<HICON>(
+        LoadImageA(context.Instance, MAKEINTRESOURCEA(1), IMAGE_ICON, pictureSize, pictureSize, 0)));
     tray_ = std::make_unique<TrayIcon>(Handle(), WM_TRAY_NOTIFY, trayPicture_.get());
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
-    LoadCommandImages();
+    LoadCommandImages(pictureSize);
     launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
         Handle(), VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_.get(),
         [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT")});
@@ -221,11 +224,11 @@ void TPavluneMainForm::RestoreSaverActive() noexcept {
     WriteScreenSaverActive(SaverActiveAtStart != 0);
 }
 
-void TPavluneMainForm::LoadCommandImages() {
-    commandImages_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 8));
+void TPavluneMainForm::LoadCommandImages(int size) {
+    commandImages_.reset(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kCommandImageCount, 8));
     for (int index = 0; index < kCommandImageCount; ++index) {
         UniqueIcon icon(static_cast<HICON>(
-            LoadImageA(context_.Instance, MAKEINTRESOURCEA(kFirstCommandImage + index), IMAGE_ICON, 16, 16, 0)));
+            LoadImageA(context_.Instance, MAKEINTRESOURCEA(kFirstCommandImage + index), IMAGE_ICON, size, size, 0)));
         if (!icon) break;  // a build without the pictures (the tests) draws none
         ImageList_ReplaceIcon(commandImages_.get(), -1, icon.get());
     }

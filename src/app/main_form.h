@@ -88,7 +88,7 @@ private:
 
     void Close();
     void WireCommands();
-    void LoadCommandImages();
+    void LoadCommandImages(int size);  // size: the pictures' side in pixels
     void TrayIconMessage(LPARAM lParam);
     void PopupMenuRPopup();
     void OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at);

@@ -67,15 +67,16 @@ char* ItemText(const std::string& text) { return const_cast<char*>(text.c_str())
 
 TPavluneLVForm::TPavluneLVForm(HWND mainWindow, HINSTANCE instance, UserDialogs& dialogs,
                                std::function<std::string()> myName)
-    : mainWindow_(mainWindow), instance_(instance), dialogs_(dialogs), myName_(std::move(myName)),
-      font_(CreateUiFont()) {
+    : mainWindow_(mainWindow), instance_(instance), dialogs_(dialogs), myName_(std::move(myName)) {
     InitCommonControlClasses();
     RegisterClasses(instance_, &TPavluneLVForm::WindowProc);
 
     HWND created = CreateWindowExA(0, kWindowClassName, kCaption, kWindowStyle, 0, 0, 0, 0, mainWindow_, nullptr,
                                    instance_, this);
     if (!created) throw Error(kNotCreated);
-    PlaceInScreenCentre(window_.get(), kClientWidth, kClientHeight);
+    scale_ = DisplayScale::Of(window_.get());
+    font_ = CreateUiFont(false, scale_);
+    PlaceInScreenCentre(window_.get(), scale_(kClientWidth), scale_(kClientHeight));
     CreateControls();
     // The sending endpoint is placed with the form, so its port is taken from the start.
     udp1_ = CreateEndpoint();
@@ -88,13 +89,13 @@ TPavluneLVForm::~TPavluneLVForm() {
 
 void TPavluneLVForm::CreateControls() {
     HWND panel = CreateChild({window_.get(), kPanelClassName, "", WS_CLIPCHILDREN, 0, -1,
-                              Bounds(0, 0, kClientWidth, kPanelHeight), font_.get()},
+                              scale_(Bounds(0, 0, kClientWidth, kPanelHeight)), font_.get()},
                              kNotCreated);
     CreateToolBar(panel);
 
     listView_ = CreateChild({window_.get(), WC_LISTVIEWA, "", WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                              WS_EX_CLIENTEDGE, kListViewId,
-                             Bounds(0, kPanelHeight, kClientWidth, kClientHeight - kPanelHeight), font_.get()},
+                             scale_(Bounds(0, kPanelHeight, kClientWidth, kClientHeight - kPanelHeight)), font_.get()},
                             kNotCreated);
     const DWORD extended = LVS_EX_FULLROWSELECT | LVS_EX_FLATSB | LVS_EX_HEADERDRAGDROP;
     SendMessageA(listView_, LVM_SETEXTENDEDLISTVIEWSTYLE, extended, extended);
@@ -110,28 +111,31 @@ void TPavluneLVForm::CreateControls() {
 }
 
 // ToolBar1: two text buttons of a fixed size, no pictures. Its clicks come
-// straight to the form.
+// straight to the form. It is made in the way the common controls of
+// Windows 95 and NT4 (4.00) already know: the captions are strings of the
+// tool bar's own list, named by their index, and each button names picture
+// 0 of a picture size of nothing (image-less buttons came with 5.81).
 void TPavluneLVForm::CreateToolBar(HWND panel) {
     toolBar_ = CreateChild({panel, TOOLBARCLASSNAMEA, "", TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
-                            0, kToolBarId, Bounds(1, 1, kClientWidth - 2, kPanelHeight - 2), font_.get()},
+                            0, kToolBarId, scale_(Bounds(1, 1, kClientWidth - 2, kPanelHeight - 2)), font_.get()},
                            kNotCreated);
     SendMessageA(toolBar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     SendMessageA(toolBar_, TB_SETPARENT, reinterpret_cast<WPARAM>(window_.get()), 0);
     SendMessageA(toolBar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(0, 0));
+    // Each caption ends in a null, the list in one more.
+    static const char kCaptions[] = "&Close\0&Refresh\0";
+    const LRESULT first = SendMessageA(toolBar_, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(kCaptions));
+    if (first < 0) throw Error(kNotCreated);
     TBBUTTON buttons[2] = {};
-    const struct {
-        int Id;
-        const char* Caption;
-    } captions[2] = {{kCloseButtonId, "&Close"}, {kRefreshButtonId, "&Refresh"}};
+    const int ids[2] = {kCloseButtonId, kRefreshButtonId};
     for (int i = 0; i < 2; ++i) {
-        buttons[i].iBitmap = I_IMAGENONE;
-        buttons[i].idCommand = captions[i].Id;
+        buttons[i].idCommand = ids[i];
         buttons[i].fsState = TBSTATE_ENABLED;
-        buttons[i].fsStyle = BTNS_BUTTON;
-        buttons[i].iString = reinterpret_cast<INT_PTR>(captions[i].Caption);
+        buttons[i].fsStyle = TBSTYLE_BUTTON;
+        buttons[i].iString = first + i;
     }
     SendMessageA(toolBar_, TB_ADDBUTTONSA, 2, reinterpret_cast<LPARAM>(buttons));
-    SendMessageA(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(kButtonWidth, kButtonHeight));
+    SendMessageA(toolBar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(scale_(kButtonWidth), scale_(kButtonHeight)));
 }
 
 // The five columns share the list's width, whatever a scroll bar leaves of it.

@@ -13,6 +13,7 @@
 #include "lan/presence.h"
 #include "lan/udp_endpoint.h"
 #include "win/dialogs.h"
+#include "win/display_scale.h"
 #include "win/handles.h"
 
 namespace pavlune {
@@ -68,6 +69,7 @@ private:
     UniqueOwnedWindow window_;
     HWND toolBar_ = nullptr;
     HWND listView_ = nullptr;
+    DisplayScale scale_;  // the window's screen's, from its creation on
     UniqueFont font_;
     std::vector<StatusRow> rows_;
     ColumnSort sort_;

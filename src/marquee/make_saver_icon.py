@@ -3,7 +3,7 @@
 
     python3 make_saver_icon.py OUT.ico
 
-writes 16 x 16, 32 x 32 and 48 x 48 pictures (32-bit BGRA with alpha): a
+writes pictures of 16 to 64 pixels square (32-bit BGRA with alpha): a
 monitor whose dark screen carries a band of amber "text" moving to the left,
 in the colours of Pavlune's own signboard icon.
 """
@@ -53,7 +53,7 @@ def main(argv):
     if len(argv) != 2:
         sys.stderr.write('usage: make_saver_icon.py OUT.ico\n')
         return 2
-    write_ico(argv[1], [draw_saver_icon(n) for n in (16, 32, 48)])
+    write_ico(argv[1], [draw_saver_icon(n) for n in (16, 20, 24, 32, 40, 48, 64)])
     return 0
 
 

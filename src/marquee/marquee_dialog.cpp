@@ -84,7 +84,7 @@ private:
 
     void OnInit() override {
         SetWindowTextA(handle_, kCaption);
-        font_ = CreateUiFont();
+        font_ = CreateUiFont(false, scale_);
         PlaceOnScreen(kClientWidth, kClientHeight);
         settings_ = ReadMarqueeSettings();
         const int right = kClientWidth - kMargin;
@@ -114,7 +114,7 @@ private:
         CreateControl(handle_, "STATIC", "", SS_BLACKFRAME, -1,
                       Bounds(kMargin - 1, kSampleTop - 1, right - kMargin + 2, kSampleHeight + 2), nullptr);
         sample_ = std::make_unique<MarqueeView>(instance_, MarqueeView::Role::Sample);
-        if (!sample_->Create(handle_, Bounds(kMargin, kSampleTop, right - kMargin, kSampleHeight))) {
+        if (!sample_->Create(handle_, scale_(Bounds(kMargin, kSampleTop, right - kMargin, kSampleHeight)))) {
             throw Error(kBuildError);
         }
 

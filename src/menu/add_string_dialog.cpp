@@ -82,9 +82,9 @@ void TPavluneAddStringDialog::OnInit() {
     const int fieldHeight = static_cast<int>(SendMessageA(comboBox_, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     SendMessageA(comboBox_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
     SendMessageA(comboBox_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                 fieldHeight + kComboBoxHeight - WindowHeight(comboBox_));
+                 fieldHeight + scale_(kComboBoxHeight) - WindowHeight(comboBox_));
     const int lineHeight = static_cast<int>(SendMessageA(comboBox_, CB_GETITEMHEIGHT, 0, 0));
-    SetWindowPos(comboBox_, nullptr, 0, 0, 216, kComboBoxHeight + kDropDownLines * lineHeight + 2,
+    SetWindowPos(comboBox_, nullptr, 0, 0, scale_(216), scale_(kComboBoxHeight) + kDropDownLines * lineHeight + 2,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     // Any text of any length is accepted: the limit is the largest the system allows.
     SendMessageA(comboBox_, CB_LIMITTEXT, 0, 0);

@@ -4,6 +4,7 @@
 
 #include "common/error.h"
 #include "menu/definition_file.h"
+#include "win/display_scale.h"
 #include "win/files.h"
 #include "win/handles.h"
 
@@ -11,17 +12,20 @@ namespace pavlune {
 
 namespace {
 
-// Icon files of the definition file, loaded as 16 x 16 images from the path
-// exactly as written (a relative one against the working directory).
+// Icon files of the definition file, loaded at the size of the list's
+// pictures from the path exactly as written (a relative one against the
+// working directory).
 class ImageListIconSource : public IconSource {
 public:
-    explicit ImageListIconSource(HIMAGELIST images) : images_(images) {}
+    explicit ImageListIconSource(HIMAGELIST images) : images_(images) {
+        ImageList_GetIconSize(images_, &width_, &height_);
+    }
 
     int Load(const std::string& path) override {
         UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) throw Error(IconNotOpenedMessage(path));
-        UniqueIcon icon(static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, 16, 16, LR_LOADFROMFILE)));
+        UniqueIcon icon(static_cast<HICON>(LoadImageA(nullptr, path.c_str(), IMAGE_ICON, width_, height_, LR_LOADFROMFILE)));
         if (!icon.get()) throw Error(kInvalidIconMessage);
         int token = nextToken_++;
         loaded_.emplace(token, std::move(icon));
@@ -40,9 +44,14 @@ public:
 
 private:
     HIMAGELIST images_;
+    int width_ = 0;
+    int height_ = 0;
     std::map<int, UniqueIcon> loaded_;
     int nextToken_ = 0;
 };
+
+// The message menu's pictures, size pixels square.
+HIMAGELIST CreatePictureList(int size) { return ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 8); }
 
 }  // namespace
 
@@ -50,7 +59,7 @@ MessageMenuLoader::MessageMenuLoader(HWND owner, std::string definitionPath, Use
     : owner_(owner),
       definitionPath_(std::move(definitionPath)),
       dialogs_(dialogs),
-      images_(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 8)) {}
+      images_(CreatePictureList(DisplayScale::Of(owner).SmallIcon())) {}
 
 void MessageMenuLoader::LoadMessageMenu() {
     ImageList_RemoveAll(images_.get());

@@ -3,8 +3,8 @@
 
     python3 make_icon.py OUT.ico
 
-writes the program icon (16 x 16, 32 x 32 and 48 x 48, 32-bit BGRA with alpha)
-to OUT.ico. The picture is a small signboard hanging from a nail: an amber board
+writes the program icon (16 to 64 pixels square, for screens from 96 to 192
+dpi, 32-bit BGRA with alpha) to OUT.ico. The picture is a small signboard hanging from a nail: an amber board
 with a light panel carrying a few dark lines of "text".
 
 The module is also meant to be imported: `Canvas` is a small RGBA canvas with
@@ -386,7 +386,7 @@ def _sign_scaled(c, size):
 
 
 def program_icon_images():
-    return [draw_program_icon(n) for n in (16, 32, 48)]
+    return [draw_program_icon(n) for n in (16, 20, 24, 32, 40, 48, 64)]
 
 
 def main(argv):

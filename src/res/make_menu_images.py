@@ -3,8 +3,8 @@
 
     python3 make_menu_images.py OUTDIR
 
-writes OUTDIR/menu00.ico ... OUTDIR/menu19.ico (one 16 x 16 image each, 32-bit
-BGRA with alpha) and OUTDIR/menu_images.png, a contact sheet of all twenty
+writes OUTDIR/menu00.ico ... OUTDIR/menu19.ico (each picture at 16 x 16 and
+enlarged for scaled screens to 20, 24 and 32 pixels, 32-bit BGRA with alpha) and OUTDIR/menu_images.png, a contact sheet of all twenty
 pictures at four times their size with their index numbers.
 
 The pictures are pixel art: each is a 16 x 16 character map whose characters
@@ -572,6 +572,19 @@ def contact_sheet(canvases, zoom=4, columns=5):
     return sheet
 
 
+# The sides of each picture: 16 at 96 dpi, up to 32 at 192 dpi (200 %).
+SIZES = (16, 20, 24, 32)
+
+
+def enlarged(canvas, size):
+    """The pixel art at size x size, each pixel repeated (no blur)."""
+    out = Canvas(size, size, samples=1)
+    for y in range(size):
+        for x in range(size):
+            out.set(x, y, canvas.get(x * canvas.width // size, y * canvas.height // size))
+    return out
+
+
 def main(argv):
     if len(argv) != 2:
         sys.stderr.write('usage: make_menu_images.py OUTDIR\n')
@@ -582,7 +595,7 @@ def main(argv):
     for i, c in enumerate(canvases):
         if (c.width, c.height) != (16, 16):
             raise ValueError('picture %d is %d x %d' % (i, c.width, c.height))
-        write_ico(os.path.join(out_dir, 'menu%02d.ico' % i), [c])
+        write_ico(os.path.join(out_dir, 'menu%02d.ico' % i), [enlarged(c, n) for n in SIZES])
     write_png(os.path.join(out_dir, 'menu_images.png'), contact_sheet(canvases))
     return 0
 

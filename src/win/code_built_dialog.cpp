@@ -24,12 +24,12 @@ INT_PTR CodeBuiltDialog::RunModal(HWND owner) {
 }
 
 void CodeBuiltDialog::PlaceOnScreen(int clientWidth, int clientHeight) {
-    PlaceInScreenCentre(handle_, clientWidth, clientHeight);
+    PlaceInScreenCentre(handle_, scale_(clientWidth), scale_(clientHeight));
 }
 
 HWND CodeBuiltDialog::CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id,
                                     RECT place, HFONT font, DWORD exStyle) {
-    return CreateChild({parent, className, text, style, exStyle, id, place, font}, buildError_);
+    return CreateChild({parent, className, text, style, exStyle, id, scale_(place), font}, buildError_);
 }
 
 INT_PTR CodeBuiltDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -50,7 +50,9 @@ INT_PTR CodeBuiltDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 INT_PTR CALLBACK CodeBuiltDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrA(window, DWLP_USER, lParam);
-        reinterpret_cast<CodeBuiltDialog*>(lParam)->handle_ = window;
+        auto* opening = reinterpret_cast<CodeBuiltDialog*>(lParam);
+        opening->handle_ = window;
+        opening->scale_ = DisplayScale::Of(window);
     }
     auto* dialog = reinterpret_cast<CodeBuiltDialog*>(GetWindowLongPtrA(window, DWLP_USER));
     if (!dialog) return FALSE;

@@ -4,8 +4,8 @@
 
 namespace pavlune {
 
-UniqueFont CreateUiFont(bool underline) {
-    return UniqueFont(CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
+UniqueFont CreateUiFont(bool underline, DisplayScale scale) {
+    return UniqueFont(CreateFontA(scale(12), 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, SHIFTJIS_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                   DEFAULT_PITCH | FF_DONTCARE, "ＭＳ Ｐゴシック"));
 }

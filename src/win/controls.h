@@ -6,13 +6,14 @@
 
 #include <string>
 
+#include "win/display_scale.h"
 #include "win/handles.h"
 
 namespace pavlune {
 
-// MS PGothic with lines 12 pixels high (9 points on a 96 dpi screen), the
-// font of every window of the program.
-UniqueFont CreateUiFont(bool underline = false);
+// MS PGothic with lines 12 pixels high on a 96 dpi screen (9 points), grown
+// with the screen's scale: the font of every window of the program.
+UniqueFont CreateUiFont(bool underline = false, DisplayScale scale = DisplayScale::Of(nullptr));
 
 // Registers a window class with the arrow cursor and the dialog face
 // colour, unless the instance already has it. False when registering fails.
@@ -43,7 +44,8 @@ struct ChildArgs {
 // A visible child control; throws Error(failure) when it cannot be made.
 HWND CreateChild(const ChildArgs& args, const char* failure);
 
-// Gives the window a client area of that size and puts it in the middle of the screen.
+// Gives the window a client area of that size (in pixels of the screen) and
+// puts it in the middle of the screen.
 void PlaceInScreenCentre(HWND window, int clientWidth, int clientHeight);
 
 // The size of text drawn in the window with that font (none: the GUI font).

@@ -47,10 +47,10 @@ private:
 
     void OnInit() override {
         SetWindowTextA(handle_, caption_.c_str());
-        font_ = CreateUiFont();
+        font_ = CreateUiFont(false, scale_);
         // A long prompt widens the box rather than being cut off.
-        const int clientWidth =
-            std::max(kMinimumClientWidth, static_cast<int>(TextExtent(handle_, font_.get(), prompt_).cx) + 2 * kMargin);
+        const int promptWidth = scale_.Unscale(static_cast<int>(TextExtent(handle_, font_.get(), prompt_).cx));
+        const int clientWidth = std::max(kMinimumClientWidth, promptWidth + 2 * kMargin);
         PlaceOnScreen(clientWidth, kClientHeight);
 
         const int fieldWidth = clientWidth - 2 * kMargin;

@@ -9,7 +9,6 @@ namespace pavlune {
 
 namespace {
 
-constexpr int kPictureSize = 16;
 constexpr ULONG_PTR kPictureTag = 0x50564C4E;  // marks our picture records
 
 // What the owner-drawn picture of one item needs.
@@ -98,18 +97,27 @@ const Picture* PictureOf(ULONG_PTR data) {
     return picture && picture->Tag == kPictureTag ? picture : nullptr;
 }
 
+// The side of the picture's image list: the menus' pictures grow with the screen's scale.
+int PictureSize(const Picture& picture) {
+    int width = 0;
+    int height = 0;
+    ImageList_GetIconSize(picture.Images, &width, &height);
+    return height;
+}
+
 void DrawPicture(const DRAWITEMSTRUCT& draw, const Picture& picture) {
+    const int pictureSize = PictureSize(picture);
     int x = draw.rcItem.left + 2;
-    int y = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - kPictureSize) / 2;
+    int y = draw.rcItem.top + (draw.rcItem.bottom - draw.rcItem.top - pictureSize) / 2;
     if (picture.Checked) {
         // A checked item with a picture shows the picture in a sunken box.
-        RECT box{x - 2, y - 2, x + kPictureSize + 2, y + kPictureSize + 2};
+        RECT box{x - 2, y - 2, x + pictureSize + 2, y + pictureSize + 2};
         DrawEdge(draw.hDC, &box, BDR_SUNKENOUTER, BF_RECT);
     }
     if (draw.itemState & (ODS_GRAYED | ODS_DISABLED)) {
         UniqueIcon icon(ImageList_GetIcon(picture.Images, picture.Index, ILD_NORMAL));
-        DrawState(draw.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.get()), 0, x, y, kPictureSize,
-                  kPictureSize, DST_ICON | DSS_DISABLED);
+        DrawState(draw.hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.get()), 0, x, y, pictureSize,
+                  pictureSize, DST_ICON | DSS_DISABLED);
     } else {
         ImageList_Draw(picture.Images, picture.Index, draw.hDC, x, y, ILD_TRANSPARENT);
     }
@@ -135,9 +143,11 @@ std::function<void()> TrackMenu(HWND owner, const std::vector<MenuItem>& items, 
 bool HandleMenuPictureMessage(UINT message, LPARAM lParam) {
     if (message == WM_MEASUREITEM) {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (measure->CtlType != ODT_MENU || !PictureOf(measure->itemData)) return false;
-        measure->itemWidth = kPictureSize + 4;
-        measure->itemHeight = kPictureSize + 4;
+        const Picture* picture = measure->CtlType == ODT_MENU ? PictureOf(measure->itemData) : nullptr;
+        if (!picture) return false;
+        const int size = PictureSize(*picture);
+        measure->itemWidth = static_cast<UINT>(size + 4);
+        measure->itemHeight = static_cast<UINT>(size + 4);
         return true;
     }
     if (message == WM_DRAWITEM) {

@@ -1,6 +1,7 @@
 // The about box against the real system. This test program carries the
-// resources of Pavlune.exe (icon and version block), so it stands in for the
-// program. The box is modal: each test looks at it and closes it from a timer
+// resources of Pavlune.exe (icon, version block and manifest), so it stands
+// in for the program; run at two screen scales, it also measures every
+// window of the program at both. The box is modal: each test looks at it and closes it from a timer
 // that runs inside the box's own message loop.
 #include "about/about_box.h"
 
@@ -12,6 +13,9 @@
 #include <ostream>
 #include <vector>
 
+#include "lan/status_list_window.h"
+#include "menu/add_string_dialog.h"
+#include "menu/message_menu_loader.h"
 #include "win/files.h"
 #include "win_test_support.h"
 
@@ -81,8 +85,9 @@ TEST(MailLinkTest, StringMissingFromTheTableIsEmpty) {
 
 // ---- The box on the screen -------------------------------------------------
 
-SIZE TextExtentIn(HWND control) {
-    std::string text = Text(control);
+// The size of the control's text, or of that text, drawn in its font.
+SIZE TextExtentIn(HWND control, std::string text = {}) {
+    if (text.empty()) text = Text(control);
     SIZE extent{};
     HDC dc = GetDC(control);
     HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
@@ -379,6 +384,77 @@ TEST_F(AboutBoxTest, MailLinkOpensAMailWithTheFileVersionInItsSubject) {
         Click(GetDlgItem(box, IDOK));
     });
     EXPECT_EQ(test::AwaitRecordedLine(record), "mailto:support@pavlune.example.jp?Subject=about Pavlune Ver0.9.7.300");
+}
+
+// ---- Every window at the screen's scale ---------------------------------------
+
+// The window is laid out for 96 dpi and grown with the screen; every text in
+// it, a tool bar's captions too, is 12 pixels high at 96 dpi, grown alike,
+// and fits its room.
+void ExpectGrownAndWhole(HWND window, SIZE laidOut, int dpi) {
+    RECT room;
+    GetClientRect(window, &room);
+    EXPECT_EQ(room.right, MulDiv(laidOut.cx, dpi, 96));
+    EXPECT_EQ(room.bottom, MulDiv(laidOut.cy, dpi, 96));
+    for (HWND control : Descendants(window)) {
+        char className[64] = "";
+        GetClassNameA(control, className, sizeof className);
+        const bool toolBar = lstrcmpiA(className, TOOLBARCLASSNAMEA) == 0;
+        const int count = toolBar ? static_cast<int>(SendMessageA(control, TB_BUTTONCOUNT, 0, 0)) : 1;
+        for (int index = 0; index < count && (toolBar || GetWindowTextLengthA(control) > 0); ++index) {
+            char caption[64] = "";
+            SendMessageA(control, WM_USER + 92, MAKEWPARAM(sizeof caption, index), reinterpret_cast<LPARAM>(caption));
+            const std::string text = toolBar ? caption : Text(control);
+            SCOPED_TRACE(text);
+            GetClientRect(control, &room);
+            if (toolBar) SendMessageA(control, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&room));
+            const SIZE extent = TextExtentIn(control, text);
+            EXPECT_EQ(std::abs(FontOf(control).lfHeight), MulDiv(12, dpi, 96));
+            EXPECT_TRUE(room.right - room.left >= extent.cx && room.bottom - room.top >= extent.cy) << "cut off";
+        }
+    }
+    test::SaveWindowPicture(window, Text(window) + " " + std::to_string(dpi));
+}
+
+TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
+    const std::string prefixDpi = test::Environment("PAVLUNE_WINE_DPI");
+    const int dpi = prefixDpi.empty() ? 96 : std::atoi(prefixDpi.c_str());
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the prefix's LogPixels is the screen's scale";
+    ReleaseDC(nullptr, screen);
+    auto cancel = [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); };
+
+    Show([&](HWND box) {
+        ExpectGrownAndWhole(box, SIZE{298, 146}, dpi);
+        cancel(box);
+    });
+    ScratchFolder folder;
+    WriteFileBytes(folder.Path("Pavlune.2.txt"), "15時戻り\r\n");
+    TPavluneAddStringDialog phrases(owner_, GetModuleHandleA(nullptr), dialogs_, folder.Path(""), "Pavlune.2.txt",
+                                    false, false);
+    test::WatchModal(
+        kAddStringDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{229, 91}, dpi); cancel(box); },
+        [&] { phrases.ShowModal(); }, IDCANCEL);
+    Win32Dialogs dialogs;
+    test::WatchModal(
+        "送付メッセージ入力", [&](HWND box) { ExpectGrownAndWhole(box, SIZE{270, 97}, dpi); cancel(box); },
+        [&] { dialogs.InputBox(owner_, "送付メッセージ入力", "メッセージを入力してください。", "もしもし", 255); },
+        IDCANCEL);
+
+    // The menus' pictures grow as well.
+    int pictureSize = 0;
+    MessageMenuLoader messageMenu(owner_, folder.Path("Pavlune.TXT"), dialogs_);
+    ImageList_GetIconSize(messageMenu.Images(), &pictureSize, &pictureSize);
+    EXPECT_EQ(pictureSize, MulDiv(16, dpi, 96));
+
+    WSADATA sockets;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &sockets), 0);
+    {
+        TPavluneLVForm statusList(owner_, GetModuleHandleA(nullptr), dialogs_, [] { return std::string(); });
+        statusList.ShowOnTop(true);
+        ExpectGrownAndWhole(statusList.Handle(), SIZE{688, 446}, dpi);
+    }
+    WSACleanup();
 }
 
 }  // namespace

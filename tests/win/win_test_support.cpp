@@ -209,4 +209,30 @@ bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     return true;
 }
 
+void SaveWindowPicture(HWND window, const std::string& name) {
+    const std::string folder = Environment("PAVLUNE_PICTURES");
+    if (folder.empty()) return;
+    // What is drawn reaches the screen a moment later.
+    for (int wait = 0; wait < 10; ++wait, Sleep(50)) PumpMessages();
+    RECT frame;
+    GetWindowRect(window, &frame);
+    BITMAPINFOHEADER info{sizeof info, frame.right - frame.left, frame.bottom - frame.top, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::string pixels(static_cast<std::size_t>((info.biWidth * 3 + 3) / 4 * 4 * info.biHeight), '\0');
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(memory, CreateCompatibleBitmap(screen, info.biWidth, info.biHeight));
+    BitBlt(memory, 0, 0, info.biWidth, info.biHeight, screen, frame.left, frame.top, SRCCOPY);
+    HGDIOBJ picture = SelectObject(memory, previous);
+    GetDIBits(memory, static_cast<HBITMAP>(picture), 0, static_cast<UINT>(info.biHeight), pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof header + sizeof info + pixels.size()), 0, 0,
+                            sizeof header + sizeof info};
+    WriteFileBytes(folder + "\\" + name + ".bmp", std::string(reinterpret_cast<const char*>(&header), sizeof header) +
+                                                     std::string(reinterpret_cast<const char*>(&info), sizeof info) +
+                                                     pixels);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
 }  // namespace pavlune::test

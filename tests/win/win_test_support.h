@@ -115,5 +115,9 @@ bool WatchModal(const char* caption, const std::function<void(HWND box)>& look, 
 // the test.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
 
+// When PAVLUNE_PICTURES names a folder, saves the window as it is on the
+// screen, frame included, as name.bmp there (pictures for people to look at).
+void SaveWindowPicture(HWND window, const std::string& name);
+
 
 }  // namespace pavlune::test
