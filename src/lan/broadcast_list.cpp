@@ -125,8 +125,15 @@ bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Ipv4>& ownAddresses, co
 
 std::string SkippedEntriesMessage(const std::vector<std::string>& skipped) {
     std::string text = "設定ファイルの BroadcastTo にある次の宛先は使えないため、無視します。\n";
-    for (std::size_t i = 0; i < skipped.size() && i < kShownSkipped; ++i) text += "\n" + Shortened(skipped[i]);
-    if (skipped.size() > kShownSkipped) text += "\nほか " + std::to_string(skipped.size() - kShownSkipped) + " 件";
+    for (std::size_t i = 0; i < skipped.size() && i < kShownSkipped; ++i) {
+        text += '\n';
+        text += Shortened(skipped[i]);
+    }
+    if (skipped.size() > kShownSkipped) {
+        text += "\nほか ";
+        text += std::to_string(skipped.size() - kShownSkipped);
+        text += " 件";
+    }
     return text;
 }
 
