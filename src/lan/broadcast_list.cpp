@@ -82,15 +82,6 @@ std::optional<Ipv4> ParseDottedIpv4(std::string_view text) {
     return address;
 }
 
-std::string FormatIpv4(Ipv4 address) {
-    std::string text;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        if (!text.empty()) text += '.';
-        text += std::to_string(address >> shift & 0xFF);
-    }
-    return text;
-}
-
 BroadcastList ParseBroadcastList(std::string_view text) {
     BroadcastList list;
     for (std::string_view entry : Entries(text)) {

@@ -37,7 +37,6 @@ BroadcastList ParseBroadcastList(std::string_view text);
 
 // "a.b.c.d": four decimal numbers 0-255 of one to three digits, nothing else.
 std::optional<Ipv4> ParseDottedIpv4(std::string_view text);
-std::string FormatIpv4(Ipv4 address);
 
 // Winsock 1.1 tells this PC's addresses (gethostbyname of its own name) but
 // not their subnet masks, so every subnet of the PC is taken as its /24: the

@@ -220,7 +220,8 @@ class OfficeTest(unittest.TestCase):
         self.stop(self.b)
 
         # Each floor lists the other; A's list also holds junk, named once at start-up.
-        self.settings(self.a, f"server1, {FLOOR_2} 0.0.0.0,224.0.0.251")
+        junk_and_floor_2 = f"server1, {FLOOR_2} 0.0.0.0,224.0.0.251"
+        self.settings(self.a, junk_and_floor_2)
         self.settings(self.b, FLOOR_1)
         self.start(self.b)
         self.assertTrue(self.b.open_status_list())
@@ -269,6 +270,8 @@ class OfficeTest(unittest.TestCase):
         print(f"1,000 requests from home: {len(from_a)} answers from floor 1", flush=True)
         self.assertGreaterEqual(len(from_a), 1, "home got no answer")
         self.assertLessEqual(len(from_a), 4, f"{len(from_a)} answers to one burst")
+        self.stop(self.a)
+        self.assertIn(f"BroadcastTo={junk_and_floor_2}\r\n", self.a.read("Pavlune.INI"), "rewritten at exit")
 
 
 if __name__ == "__main__":
