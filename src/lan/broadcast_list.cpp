@@ -98,12 +98,15 @@ BroadcastList ParseBroadcastList(std::string_view text) {
 }
 
 bool InOwnSubnets(Ipv4 address, const std::vector<Ipv4>& ownAddresses) {
-    return IsLoopback(address) || ReachedByLocalBroadcast(address, ownAddresses);
+    return IsLoopback(address) || std::any_of(ownAddresses.begin(), ownAddresses.end(), [&](Ipv4 own) {
+               return !IsLoopback(own) && (own & kSubnet24) == (address & kSubnet24);
+           });
 }
 
 bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses) {
-    return std::any_of(ownAddresses.begin(), ownAddresses.end(),
-                       [&](Ipv4 own) { return !IsLoopback(own) && (own & kSubnet24) == (target & kSubnet24); });
+    return std::any_of(ownAddresses.begin(), ownAddresses.end(), [&](Ipv4 own) {
+        return !IsLoopback(own) && (target == own || target == (own | ~kSubnet24));
+    });
 }
 
 bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Ipv4>& ownAddresses, const std::vector<Ipv4>& targets) {

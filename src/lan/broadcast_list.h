@@ -46,7 +46,9 @@ std::optional<Ipv4> ParseDottedIpv4(std::string_view text);
 bool InOwnSubnets(Ipv4 address, const std::vector<Ipv4>& ownAddresses);
 
 // Whether a target of the list is already reached by the local broadcast:
-// one of this PC's own subnets, or their broadcast address.
+// this PC itself, or the broadcast address of one of its subnets. A single
+// PC of the same /24 keeps its copy: a VPN gives its PCs neighbouring
+// addresses without a broadcast between them.
 bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses);
 
 // Whether a state request from requester deserves an answer sent straight

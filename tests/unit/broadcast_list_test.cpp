@@ -69,7 +69,8 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
     };
     const std::vector<Ipv4> none;
     const Case cases[] = {
-        {"same /24", Address(10, 1, 2, 200), office, none, true, true, false},
+        {"same /24", Address(10, 1, 2, 200), office, none, true, false, false},
+        {"this PC", Address(10, 1, 2, 11), office, none, true, true, false},
         {"own subnet's broadcast", Address(10, 1, 2, 255), office, none, true, true, false},
         {"neighbouring /24 counts as outside", Address(10, 1, 3, 7), office, none, false, false, true},
         {"VPN address far away", Address(10, 8, 0, 23), office, none, false, false, true},
@@ -77,7 +78,8 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
         {"it is a target itself", Address(10, 8, 0, 23), office, std::vector<Ipv4>{Address(10, 8, 0, 23)}, false,
          false, false},
         {"loopback is this PC", Address(127, 0, 0, 1), office, none, true, false, false},
-        {"second adapter's subnet", Address(10, 8, 0, 1), officeAndVpn, none, true, true, false},
+        {"second adapter's subnet", Address(10, 8, 0, 1), officeAndVpn, none, true, false, false},
+        {"second adapter's broadcast", Address(10, 8, 0, 255), officeAndVpn, none, true, true, false},
         {"no own address known", Address(10, 8, 0, 23), none, none, false, false, false},
         {"only a loopback name known", Address(10, 8, 0, 23), loopbackOnly, none, false, false, false},
         {"limited broadcast as a source", Address(255, 255, 255, 255), office, none, false, false, false},
