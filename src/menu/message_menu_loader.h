@@ -25,10 +25,6 @@ public:
     // that cannot be loaded throws, leaving the entries of the lines before it.
     void LoadMessageMenu();
 
-    // Whether the file is there and neither empty nor faulty, so that a
-    // reload would succeed (icons aside). Nothing is loaded or reported.
-    bool DefinitionFileIsWhole() const;
-
     const std::string& DefinitionPath() const { return definitionPath_; }
     MessageMenu& Menu() { return menu_; }
     const MessageMenu& Menu() const { return menu_; }

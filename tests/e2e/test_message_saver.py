@@ -8,8 +8,8 @@ import shutil
 import subprocess
 import unittest
 
-from pavlune_lan import DIST, Lan, wait_until
-from test_road import MENU, exited
+from pavlune_lan import DIST, Lan, ini_section, keys_at_exit, wait_until
+from test_road import BOOT_WITH_THE_MESSAGE_SAVER, MENU, exited
 
 SAVER_CLASS = "PavluneMarquee"
 WINTOOL = "C:\\e2e\\wintool.exe"
@@ -82,6 +82,7 @@ class MessageSaverRoad:
 
     def test_a_chosen_message_scrolls_on_the_message_saver_until_a_key(self):
         self.assertIsNone(self.registry_text(), "the profile has the Marquee saver's key already")
+        saver_was_active = self.pc.saver_active()
         self.pc.start(WINTOOL, "idle-saver", "0")
         pavlune = self.pc.start()
         self.assertTrue(self.pc.wait_main_window(), "Pavlune did not start")
@@ -89,15 +90,15 @@ class MessageSaverRoad:
 
         self.choose_and_watch_the_saver(1, "会議中", screenshot=f"message-saver-{self.VERSION}")
         # Take-over: the message saver stays current and the message stays.
-        ini = (self.pc.windows_dir / "system.ini").read_bytes().decode("cp932")
-        self.assertRegex(ini.lower(), r"scrnsave\.exe=c:\\windows\\system32\\ssmarque\.scr")
+        self.assertEqual(ini_section(self.pc.windows_dir / "system.ini", "boot"), BOOT_WITH_THE_MESSAGE_SAVER)
         self.assertEqual(self.registry_text(), "会議中")
         self.choose_and_watch_the_saver(3, "帰宅")
         self.assertEqual(self.registry_text(), "帰宅", "the previous text came back")
 
         self.pc.taskkill()
         self.assertEqual(exited(pavlune), 0)
-        self.assertIn("ScreenSaveJack=1", self.pc.read("Pavlune.INI"))
+        self.assertEqual(self.pc.read("Pavlune.INI"),
+                         "[Pavlune Settings]\r\n" + keys_at_exit(saver_was_active, ScreenSaveJack=1))
 
 
 class Windows10MessageSaver(MessageSaverRoad, unittest.TestCase):
