@@ -172,11 +172,19 @@ void TPavluneMainForm::FormCreate() {
     launcher_->BuildSaverSubmenu();
     // 19. The phrase files named by the message menu.
     BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu(), programFolder_);
-    // 20. The user's name on the LAN.
+    // 20. The user's name on the LAN, and the subnets and PCs beyond the
+    //     router that hear this PC too.
     MyName = settings.ReadText("MyName", "");
+    BroadcastList broadcastTo = ParseBroadcastList(settings.ReadText("BroadcastTo", ""));
+    presence_->SetBroadcastTargets(broadcastTo.Targets);
     // 21. Nothing is written at start-up; the settings file needs no closing.
     // 22. Everybody on the LAN is asked for their state.
     presence_->RequestStates();
+    // Entries that cannot be used are named once; the good ones already work.
+    if (!broadcastTo.Skipped.empty()) {
+        context_.Dialogs.ShowMessage(Handle(), SkippedEntriesMessage(broadcastTo.Skipped), kApplicationTitle,
+                                     MB_OK | MB_ICONEXCLAMATION);
+    }
 }
 
 void TPavluneMainForm::Close() {

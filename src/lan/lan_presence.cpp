@@ -1,5 +1,8 @@
 #include "lan/lan_presence.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "common/error.h"
 #include "lan/local_now.h"
 #include "win/handles.h"
@@ -33,6 +36,26 @@ public:
 private:
     int& depth_;
 };
+
+// This PC's addresses, one per network adapter. Winsock 1.1 has no list of
+// interfaces; the addresses of the PC's own name are the one way to them
+// on every Windows.
+std::vector<Ipv4> ThisPcsAddresses() {
+    std::vector<Ipv4> addresses;
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return addresses;
+    char name[256] = {};
+    const hostent* entry = gethostname(name, sizeof name - 1) == 0 ? gethostbyname(name) : nullptr;
+    if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4) {
+        for (char** address = entry->h_addr_list; *address; ++address) {
+            in_addr raw;
+            std::memcpy(&raw, *address, 4);
+            addresses.push_back(ntohl(raw.s_addr));
+        }
+    }
+    WSACleanup();
+    return addresses;
+}
 
 // The text of the datagram the endpoint has just read, up to its first zero.
 std::string ReadText(TUdpEndpoint& sender, int numberBytes) {
@@ -70,7 +93,9 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
 
 LanPresence::~LanPresence() = default;
 
-void LanPresence::BroadcastState(const std::string& payload, bool replay) {
+void LanPresence::BroadcastState(const std::string& payload, bool replay) { BroadcastState(payload, replay, {}); }
+
+void LanPresence::BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return;
     {
@@ -79,19 +104,30 @@ void LanPresence::BroadcastState(const std::string& payload, bool replay) {
         if (sock && setsockopt(sock.get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
             std::string text = replay ? payload : PresenceText(LocalNow(), payload);
             lastSentState_ = text;
-            sockaddr_in to{};
-            to.sin_family = AF_INET;
-            to.sin_port = htons(kPresencePort);
-            to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
-            // The zero byte that ends the text goes with it.
-            sendto(sock.get(), text.c_str(), static_cast<int>(text.size() + 1), 0,
-                   reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            // The zero byte that ends the text goes with it, to every place alike.
+            auto sendTo = [&](Ipv4 address) {
+                sockaddr_in to{};
+                to.sin_family = AF_INET;
+                to.sin_port = htons(kPresencePort);
+                to.sin_addr.s_addr = htonl(address);
+                sendto(sock.get(), text.c_str(), static_cast<int>(text.size() + 1), 0,
+                       reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            };
+            sendTo(INADDR_BROADCAST);
+            // A place inside this PC's own subnets has just heard the local broadcast.
+            for (Ipv4 target : targets_) {
+                if (!ReachedByLocalBroadcast(target, ownAddresses_)) sendTo(target);
+            }
+            for (Ipv4 requester : alsoTo) sendTo(requester);
         }
     }
     WSACleanup();
 }
 
 void LanPresence::RequestStates() {
+    // Adapters come and go (a VPN connects): the PC's subnets are looked at
+    // again whenever it asks.
+    ownAddresses_ = ThisPcsAddresses();
     table_.Clear();
     BroadcastState(StateRequestPayload(myName_), false);
     lastSentState_.clear();
@@ -153,10 +189,23 @@ void LanPresence::RequestHeard() {
     AnswerStateRequest();
 }
 
+// A requester beyond the router hears no local broadcast: the answer goes
+// to it directly as well, once for all the requests it sent meanwhile.
+void LanPresence::NoteRequester(const std::string& fromIp) {
+    std::optional<Ipv4> requester = ParseDottedIpv4(fromIp);
+    if (!requester || !NeedsDirectAnswer(*requester, ownAddresses_, targets_)) return;
+    if (requesters_.size() >= kMaxDirectAnswers) return;
+    if (std::find(requesters_.begin(), requesters_.end(), *requester) == requesters_.end()) {
+        requesters_.push_back(*requester);
+    }
+}
+
 void LanPresence::AnswerStateRequest() {
     if (loggedOff_) return;
-    if (!lastSentState_.empty()) BroadcastState(lastSentState_, true);
-    else BroadcastState(kBareLogOffPayload, false);
+    const std::vector<Ipv4> requesters = std::move(requesters_);
+    requesters_.clear();
+    if (!lastSentState_.empty()) BroadcastState(lastSentState_, true, requesters);
+    else BroadcastState(kBareLogOffPayload, false, requesters);
     lastAnswer_ = GetTickCount();
     answered_ = true;
 }
@@ -171,6 +220,7 @@ void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const 
         case PresenceAction::None:
             break;
         case PresenceAction::AnswerStateRequest:
+            NoteRequester(fromIp);
             RequestHeard();
             break;
         case PresenceAction::Refill:

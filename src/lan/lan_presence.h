@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "lan/broadcast_list.h"
 #include "lan/presence.h"
 #include "lan/status_list_window.h"
 #include "lan/udp_endpoint.h"
@@ -29,7 +30,10 @@ public:
 
     // Sends one presence datagram to everybody: the stamp, a backslash and
     // the payload (a replay sends the payload as it is), then a zero byte.
+    // The same bytes go to every place of the BroadcastTo setting.
     void BroadcastState(const std::string& payload, bool replay);
+    // The places beyond the router that every presence datagram goes to as well.
+    void SetBroadcastTargets(std::vector<Ipv4> targets) { targets_ = std::move(targets); }
     // Forgets every status heard and asks everybody for theirs.
     void RequestStates();
     // Stops listening and tells everybody this user has gone. Runs once.
@@ -54,6 +58,8 @@ private:
     void RefillOpenList();
     void RequestHeard();
     void AnswerStateRequest();
+    void NoteRequester(const std::string& fromIp);
+    void BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo);
     void Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
 
     HWND mainWindow_;
@@ -61,6 +67,9 @@ private:
     UserDialogs& dialogs_;
     const std::string& myName_;
     std::string lastSentState_;
+    std::vector<Ipv4> targets_;
+    std::vector<Ipv4> ownAddresses_;  // as of the last state request of this PC
+    std::vector<Ipv4> requesters_;    // from beyond the router, waiting for the answer
     StatusTable table_;
     std::unique_ptr<TUdpEndpoint> udp1_;
     std::unique_ptr<TUdpEndpoint> udp2_;

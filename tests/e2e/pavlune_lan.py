@@ -1,7 +1,7 @@
 """Simulated PCs for the end-to-end tests.
 
-Each PC is a network namespace on one bridge (so broadcasts never leave the
-test), with a Wine prefix of its own holding a copy of dist/ in C:\\Pavlune,
+Each PC is a network namespace on one bridge, or in an office of two subnets
+joined by a router (so broadcasts never leave the test), with a Wine prefix of its own holding a copy of dist/ in C:\\Pavlune,
 and a virtual display of its own (its screen, with Wine's tray window).
 Everything is removed again on exit, also when a test fails.
 """
@@ -78,8 +78,9 @@ class PC:
 
     @property
     def address(self):
-        return subprocess.run([str(LIB / "lan"), "address", str(self.index)], capture_output=True,
-                              text=True).stdout.strip()
+        shown = subprocess.run(["ip", "-n", self.namespace, "-4", "-o", "addr", "show", "dev", "eth0"],
+                               capture_output=True, text=True).stdout.split()
+        return shown[shown.index("inet") + 1].split("/")[0]
 
     def env(self):
         return {
@@ -194,6 +195,20 @@ class PC:
         self.keys(*["Down"] * 12, "Return")
         return wait_until(lambda: self.wintool("read-list", STATUS_LIST_TITLE)[0] == 0, 20)
 
+    def refresh(self):
+        """Chooses 最新情報の取得 in the command menu."""
+        if not self.press_on_tray(3):
+            return False
+        self.keys(*["Down"] * 13, "Return")
+        return True
+
+    def choose_message(self, downs=1):
+        """Picks the entry that many places down in the message menu."""
+        if not self.press_on_tray(1):
+            return False
+        self.keys(*["Down"] * downs, "Return")
+        return True
+
     def status_rows(self):
         """The rows of the open status list, cells split by TAB; None when it is not open."""
         code, out = self.wintool("read-list", STATUS_LIST_TITLE)
@@ -234,9 +249,12 @@ class Lan:
     """with Lan(3) as lan: lan.pcs[0] ...
 
     versions: the Windows version each PC's prefix reports (win98, winxp,
-    ...), one for all or a list; None keeps Wine's default."""
+    ...), one for all or a list; None keeps Wine's default. office: the four
+    PCs of scripts/lib/lan's office of two subnets instead of one bridge."""
 
-    def __init__(self, count=1, versions=None):
+    def __init__(self, count=1, versions=None, office=False):
+        self.office = office
+        count = 4 if office else count
         self.count = count
         self.versions = versions if isinstance(versions, list) else [versions] * count
         self.name = f"pvl{os.getpid() % 100000}"
@@ -246,7 +264,8 @@ class Lan:
     def __enter__(self):
         try:
             self.work = Path(tempfile.mkdtemp(prefix="pavlune-e2e-", dir=ROOT / "build"))
-            subprocess.run([str(LIB / "lan"), "create", self.name, str(self.count)], check=True)
+            layout = ["office", self.name] if self.office else ["create", self.name, str(self.count)]
+            subprocess.run([str(LIB / "lan"), *layout], check=True)
             for index in range(1, self.count + 1):
                 self.pcs.append(PC(self, index, self.versions[index - 1]))
         except BaseException:

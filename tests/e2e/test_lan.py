@@ -1,6 +1,8 @@
 """Pavlune on a simulated LAN: PCs A, B and C run Pavlune, PC D runs a
 scripted peer that speaks the wire format."""
+import re
 import subprocess
+import time
 import unittest
 
 from pavlune_lan import Lan, MAIN_WINDOW_CLASS, STATUS_LIST_TITLE as LIST_TITLE, encode, wait_until
@@ -147,6 +149,129 @@ class LanTest(unittest.TestCase):
 
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
+
+
+FLOOR_1, FLOOR_2 = "10.59.1.255", "10.59.2.255"
+STAMP = rb"\d{4}/\d\d/\d\d \d\d:\d\d:\d\d"
+
+
+class OfficeTest(unittest.TestCase):
+    """Two floors joined by a router that forwards directed broadcasts: A on
+    floor 1, B on floor 2, C at home reached only through the router's host
+    route (a VPN); D on floor 2 runs no Pavlune, it listens and floods."""
+
+    def setUp(self):
+        self.lan = Lan(office=True).__enter__()
+        self.addCleanup(self.lan.__exit__, None, None, None)
+        self.a, self.b, self.c, self.d = self.lan.pcs
+        self.processes = {}
+        for index, pc in ((1, self.a), (2, self.b), (3, self.c)):
+            pc.write("Pavlune.TXT", "会議中\r\n外出\r\n")
+            self.settings(pc)
+
+    def settings(self, pc, broadcast_to=None):
+        extra = f"BroadcastTo={broadcast_to}\r\n" if broadcast_to is not None else ""
+        pc.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={NAMES[pc.index]}\r\n{extra}")
+
+    def start(self, pc):
+        self.processes[pc.index] = pc.start()
+        self.assertTrue(pc.wait_main_window(), "Pavlune did not start")
+        self.assertIsNotNone(pc.tray_point(), "no tray icon")
+
+    def stop(self, pc):
+        pc.taskkill()
+        self.assertEqual(exited(self.processes.pop(pc.index)), 0)
+
+    def whereabouts(self, pc):
+        """Name -> whereabouts in pc's open status list."""
+        rows = pc.status_rows() or []
+        return {row.split("\t")[0]: row.split("\t")[1] for row in rows}
+
+    def wait_whereabouts(self, pc, name, expected, seconds=20):
+        wait_until(lambda: self.whereabouts(pc).get(name) == expected, seconds, step=0.1)
+        self.assertEqual(self.whereabouts(pc).get(name), expected, f"{name} in the list of PC {pc.index}")
+
+    def wait_list(self, pc, expected, seconds=20):
+        wait_until(lambda: self.whereabouts(pc) == expected, seconds, step=0.1)
+        self.assertEqual(self.whereabouts(pc), expected, f"the list of PC {pc.index}")
+
+    def test_presence_across_the_router_and_over_the_vpn(self):
+        a_name, b_name, c_name = (NAMES[i].split("\\")[0] for i in (1, 2, 3))
+
+        # Without BroadcastTo each floor keeps to itself, and B sends exactly
+        # what it always sent: one request, one answer, nothing else.
+        heard = self.d.peer_listen(5963, 45)
+        self.start(self.a)
+        self.start(self.b)
+        self.assertTrue(self.a.open_status_list())
+        self.assertTrue(self.b.open_status_list())
+        self.assertTrue(self.a.choose_message())
+        self.wait_whereabouts(self.a, a_name, "会議中")
+        self.d.peer_send("255.255.255.255", 5963, record("2002/01/21 09:05:07", "印", "印\\floor2"))
+        self.wait_whereabouts(self.b, "印", "印")
+        self.assertEqual(self.whereabouts(self.b), {"印": "印"}, "floor 1 reached floor 2 without BroadcastTo")
+        wire = heard.collect()
+        self.assertNotIn(self.a.address, [host for host, _, _ in wire])
+        from_b = [data for host, _, data in wire if host == self.b.address]
+        self.assertEqual(len(from_b), 2, from_b)
+        self.assertRegex(from_b[0], STAMP + re.escape(encode("\\\\GETSTATE\\ \\" + NAMES[2]) + b"\0") + b"$")
+        self.assertRegex(from_b[1], STAMP + rb"\\\\LOGOFF\0$")
+        self.stop(self.a)
+        self.stop(self.b)
+
+        # Each floor lists the other; A's list also holds junk, named once at start-up.
+        junk_and_floor_2 = f"server1, {FLOOR_2} 0.0.0.0,224.0.0.251"
+        self.settings(self.a, junk_and_floor_2)
+        self.settings(self.b, FLOOR_1)
+        self.start(self.b)
+        self.assertTrue(self.b.open_status_list())
+        self.start(self.a)
+        box = self.a.wait_box()
+        self.assertEqual(box, "設定ファイルの BroadcastTo にある次の宛先は使えないため、無視します。\n\n"
+                              "server1\n0.0.0.0\n224.0.0.251")
+        self.a.screenshot("broadcast-to-skipped")
+        self.assertTrue(self.a.press_ok())
+        self.assertIsNone(self.a.wait_box(seconds=2), "a second box")
+
+        # A message chosen on floor 1 shows on floor 2, and a refresh there finds it again.
+        self.assertTrue(self.a.choose_message())
+        chosen = time.monotonic()
+        self.wait_whereabouts(self.b, a_name, "会議中")
+        print(f"\nfloor 1 to floor 2: {time.monotonic() - chosen:.2f} s from the choice to the other list", flush=True)
+        self.d.peer_send("255.255.255.255", 5963, record("2002/01/21 09:05:07", "印", "印\\floor2"))
+        self.wait_whereabouts(self.b, "印", "印")
+        self.assertTrue(self.b.refresh())
+        self.wait_list(self.b, {a_name: "会議中"})
+        self.assertTrue(self.b.choose_message(2))
+        self.assertTrue(self.a.open_status_list())
+        self.wait_whereabouts(self.a, b_name, "外出")
+
+        # At home, listing floor 1 only: a refresh finds floor 1, and nobody
+        # needs to list home for floor 1 to see C's message.
+        self.settings(self.c, FLOOR_1)
+        self.start(self.c)
+        self.assertTrue(self.c.open_status_list())
+        self.assertTrue(self.c.refresh())
+        self.wait_list(self.c, {a_name: "会議中"})
+        self.c.screenshot("broadcast-to-home")
+        self.assertTrue(self.c.choose_message())
+        self.wait_whereabouts(self.a, c_name, "会議中")
+        self.a.screenshot("broadcast-to-floor-1")
+
+        # Refresh on floor 1 lists floor 2 again (home is not listed, so it is not asked).
+        self.assertTrue(self.a.refresh())
+        self.wait_list(self.a, {b_name: "外出"})
+
+        # 1,000 requests from home in one burst: a few answers come back.
+        self.stop(self.c)
+        answers = self.c.peer_listen(5963, 6)
+        self.c.peer_flood(FLOOR_1, 5963, 1000, encode("2002/01/01 00:00:00\\\\GETSTATE\\ \\嵐"), encode("\\x\0"))
+        from_a = [data for host, _, data in answers.collect() if host == self.a.address]
+        print(f"1,000 requests from home: {len(from_a)} answers from floor 1", flush=True)
+        self.assertGreaterEqual(len(from_a), 1, "home got no answer")
+        self.assertLessEqual(len(from_a), 4, f"{len(from_a)} answers to one burst")
+        self.stop(self.a)
+        self.assertIn(f"BroadcastTo={junk_and_floor_2}\r\n", self.a.read("Pavlune.INI"), "rewritten at exit")
 
 
 if __name__ == "__main__":

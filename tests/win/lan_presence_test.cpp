@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <regex>
 #include <string>
@@ -239,6 +240,55 @@ TEST_F(LanPresenceTest, BurstRefillsTheOpenListFarLessThanOncePerRecordAndLeaves
     EXPECT_LT(listRefills, kBurst / 10) << "the list was refilled for nearly every record";
     EXPECT_EQ(GetForegroundWindow(), typing) << "a colleague's news took the keyboard";
     DestroyWindow(typing);
+}
+
+// ---- Beyond the router ---------------------------------------------------------------
+
+// Holding the presence port itself, the test hears everything the instance
+// sends there: the local broadcast and the copies for the BroadcastTo places.
+TEST(LanPresenceBroadcastTo, EveryPlaceHearsTheSameBytesOnThePresencePort) {
+    RawSocket wire(kPresencePort, "0.0.0.0");
+    const HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ScriptedDialogs dialogs;
+    const std::string myName = kMyName;
+    LanPresence presence(window, GetModuleHandleA(nullptr), dialogs, myName);
+    // Everything sent, as (sender, bytes), until the wire has been quiet a moment.
+    auto heard = [&] {
+        std::vector<std::pair<std::string, std::string>> all;
+        std::string bytes, from;
+        while (wire.Receive(bytes, from, 500)) all.emplace_back(from, bytes);
+        return all;
+    };
+
+    presence.BroadcastState(std::string("会議中\\") + kMyName, false);
+    const auto alone = heard();
+    ASSERT_EQ(alone.size(), 1u) << "without places only the local broadcast goes";
+    EXPECT_EQ(alone[0].second, presence.LastSentState() + '\0');
+    const std::string ownSubnetBroadcast = alone[0].first.substr(0, alone[0].first.rfind('.')) + ".255";
+
+    // The own subnet's broadcast address is no further place: it heard the local broadcast.
+    presence.SetBroadcastTargets({*ParseDottedIpv4("127.0.0.1"), *ParseDottedIpv4(ownSubnetBroadcast),
+                                  *ParseDottedIpv4("127.0.0.2")});
+    presence.RequestStates();
+    presence.BroadcastState(std::string("外出\\") + kMyName, false);
+    const std::string record = presence.LastSentState() + '\0';
+    const auto copies = heard();
+    std::map<std::string, int> timesHeard;
+    int fromLoopback = 0;
+    for (const auto& [from, bytes] : copies) {
+        ++timesHeard[bytes];
+        fromLoopback += from == "127.0.0.1";
+    }
+    ASSERT_EQ(timesHeard.size(), 2u) << "the request and the record, each sent alike everywhere";
+    EXPECT_EQ(timesHeard[record], 3) << "the local broadcast and two places";
+    for (const auto& [bytes, times] : timesHeard) {
+        if (bytes != record) {
+            EXPECT_TRUE(IsStampThen(bytes, std::string("\\\\GETSTATE\\ \\") + kMyName + '\0'));
+        }
+        EXPECT_EQ(times, 3);
+    }
+    EXPECT_EQ(fromLoopback, 4) << "two copies each to the loopback places";
+    DestroyWindow(window);
 }
 
 // ---- Leaving --------------------------------------------------------------------

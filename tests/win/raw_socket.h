@@ -11,12 +11,15 @@ namespace pavlune::test {
 
 class RawSocket {
 public:
-    explicit RawSocket(int port);
+    // Bound to 127.0.0.1, or to every address (0.0.0.0) to hear broadcasts.
+    explicit RawSocket(int port, const char* address = "127.0.0.1");
     ~RawSocket();
     RawSocket(const RawSocket&) = delete;
     RawSocket& operator=(const RawSocket&) = delete;
 
     void SendTo(int port, const std::string& bytes);
+    // The next datagram and its sender's address, if one comes within milliseconds.
+    bool Receive(std::string& bytes, std::string& from, DWORD milliseconds);
 
 private:
     SOCKET socket_;

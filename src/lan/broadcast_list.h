@@ -1,0 +1,65 @@
+// Presence beyond this PC's own subnet. Routers do not forward the local
+// broadcast (255.255.255.255), so the BroadcastTo setting lists further
+// places every presence datagram goes to: the broadcast address of another
+// subnet (10.1.2.255) or a single PC (10.8.0.23, say a colleague's VPN
+// address). Pure: text in, addresses out.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pavlune {
+
+// An IPv4 address in host order: 10.1.2.255 is 0x0A0102FF.
+using Ipv4 = std::uint32_t;
+
+// The most places the list may name; entries beyond them are skipped.
+inline constexpr std::size_t kMaxBroadcastTargets = 64;
+// A requester outside this PC's subnets is answered directly; at most this
+// many of them per answer, whatever a burst of requests claims.
+inline constexpr std::size_t kMaxDirectAnswers = 8;
+
+struct BroadcastList {
+    std::vector<Ipv4> Targets;         // in the order written, each once
+    std::vector<std::string> Skipped;  // entries that cannot be used, as written
+};
+
+// Reads the BroadcastTo value: entries separated by commas, blanks, tabs or
+// ideographic spaces. An entry that is no dotted IPv4 address (a host name,
+// a number out of range), 0.x.x.x, a multicast or reserved address, the
+// local broadcast itself, or one beyond the first kMaxBroadcastTargets is
+// skipped and named in Skipped.
+BroadcastList ParseBroadcastList(std::string_view text);
+
+// "a.b.c.d": four decimal numbers 0-255 of one to three digits, nothing else.
+std::optional<Ipv4> ParseDottedIpv4(std::string_view text);
+
+// Winsock 1.1 tells this PC's addresses (gethostbyname of its own name) but
+// not their subnet masks, so every subnet of the PC is taken as its /24: the
+// common office mask, and the narrowest guess that still keeps a VPN
+// address (10.8.0.23) apart from the office (10.1.2.x) where a classful
+// guess would join them. Loopback addresses are this PC too.
+bool InOwnSubnets(Ipv4 address, const std::vector<Ipv4>& ownAddresses);
+
+// Whether a target of the list is already reached by the local broadcast:
+// this PC itself, or the broadcast address of one of its subnets. A single
+// PC of the same /24 keeps its copy: a VPN gives its PCs neighbouring
+// addresses without a broadcast between them.
+bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses);
+
+// Whether a state request from requester deserves an answer sent straight
+// back to it: it comes from outside this PC's subnets, and the answer's
+// broadcasts (the local one and the targets) do not already reach it. With
+// no own address known nothing can be told apart, and nobody is answered
+// directly.
+bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Ipv4>& ownAddresses, const std::vector<Ipv4>& targets);
+
+// The start-up box's text naming the skipped entries (the first ten, each
+// cut to 40 bytes, then how many more).
+std::string SkippedEntriesMessage(const std::vector<std::string>& skipped);
+
+}  // namespace pavlune

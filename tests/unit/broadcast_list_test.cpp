@@ -1,0 +1,105 @@
+// The BroadcastTo list: which entries become places to send to, which are
+// named as skipped, and which requesters get an answer of their own.
+#include "lan/broadcast_list.h"
+
+#include <gtest/gtest.h>
+
+namespace pavlune {
+namespace {
+
+constexpr Ipv4 Address(unsigned a, unsigned b, unsigned c, unsigned d) { return a << 24 | b << 16 | c << 8 | d; }
+
+TEST(ParseBroadcastList, EntriesSeparatorsAndSkips) {
+    struct Case {
+        const char* name;
+        const char* text;
+        std::vector<Ipv4> targets;
+        std::vector<std::string> skipped;
+    };
+    const Case cases[] = {
+        {"empty", "", {}, {}},
+        {"only separators", " ,\t, 　", {}, {}},
+        {"two floors by comma", "10.1.2.255,10.1.3.255", {Address(10, 1, 2, 255), Address(10, 1, 3, 255)}, {}},
+        {"blanks, tabs, ideographic space", " 10.1.2.255\t10.8.0.23　192.168.5.255 ",
+         {Address(10, 1, 2, 255), Address(10, 8, 0, 23), Address(192, 168, 5, 255)}, {}},
+        {"comma and blank together", "10.1.2.255 , 10.1.3.255", {Address(10, 1, 2, 255), Address(10, 1, 3, 255)}, {}},
+        {"duplicates once", "10.1.2.255 10.1.2.255", {Address(10, 1, 2, 255)}, {}},
+        {"leading zeros are decimal", "010.001.002.255", {Address(10, 1, 2, 255)}, {}},
+        {"host names", "server1 10.1.2.255 経理部", {Address(10, 1, 2, 255)}, {"server1", "経理部"}},
+        {"this network", "0.0.0.0 0.1.2.3", {}, {"0.0.0.0", "0.1.2.3"}},
+        {"multicast and reserved", "224.0.0.1 239.255.255.250 240.0.0.1", {}, {"224.0.0.1", "239.255.255.250", "240.0.0.1"}},
+        {"the local broadcast itself", "255.255.255.255", {}, {"255.255.255.255"}},
+        {"out of range", "10.1.2.256 300.1.1.1", {}, {"10.1.2.256", "300.1.1.1"}},
+        {"too few or many parts", "10.1.2 10.1.2.3.4 10..2.3 .10.1.2", {}, {"10.1.2", "10.1.2.3.4", "10..2.3", ".10.1.2"}},
+        {"four digits", "0010.1.2.3", {}, {"0010.1.2.3"}},
+        {"trailing dot or junk", "10.1.2.3. 10.1.2.3x 10.1.2.3/24", {}, {"10.1.2.3.", "10.1.2.3x", "10.1.2.3/24"}},
+        {"signs and hex", "+10.1.2.3 0x0a.1.2.3", {}, {"+10.1.2.3", "0x0a.1.2.3"}},
+        {"semicolon is no separator", "10.1.2.255;10.1.3.255", {}, {"10.1.2.255;10.1.3.255"}},
+        // 表 ends in 0x5C and ソ in 0x83 0x5C: characters are walked, so no half character is split off.
+        {"double-byte junk", "表,ソ\x81\x40" "10.1.2.255", {Address(10, 1, 2, 255)}, {"表", "ソ"}},
+        {"full-width digits", "１０.１.２.３", {}, {"１０.１.２.３"}},
+    };
+    for (const Case& c : cases) {
+        BroadcastList list = ParseBroadcastList(c.text);
+        EXPECT_EQ(list.Targets, c.targets) << c.name;
+        EXPECT_EQ(list.Skipped, c.skipped) << c.name;
+    }
+}
+
+TEST(ParseBroadcastList, EntriesBeyondTheLimitAreSkipped) {
+    std::string text;
+    for (unsigned i = 1; i <= kMaxBroadcastTargets + 2; ++i) text += "10.2." + std::to_string(i) + ".255 ";
+    BroadcastList list = ParseBroadcastList(text);
+    ASSERT_EQ(list.Targets.size(), kMaxBroadcastTargets);
+    EXPECT_EQ(list.Targets.back(), Address(10, 2, kMaxBroadcastTargets, 255));
+    EXPECT_EQ(list.Skipped, (std::vector<std::string>{"10.2.65.255", "10.2.66.255"}));
+}
+
+TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
+    const std::vector<Ipv4> office = {Address(10, 1, 2, 11)};
+    const std::vector<Ipv4> officeAndVpn = {Address(192, 168, 1, 5), Address(10, 8, 0, 23)};
+    const std::vector<Ipv4> loopbackOnly = {Address(127, 0, 1, 1)};
+    const std::vector<Ipv4> floorTwo = {Address(10, 1, 3, 255)};
+    struct Case {
+        const char* name;
+        Ipv4 address;
+        const std::vector<Ipv4>& own;
+        const std::vector<Ipv4>& targets;
+        bool inOwn, reached, direct;
+    };
+    const std::vector<Ipv4> none;
+    const Case cases[] = {
+        {"same /24", Address(10, 1, 2, 200), office, none, true, false, false},
+        {"this PC", Address(10, 1, 2, 11), office, none, true, true, false},
+        {"own subnet's broadcast", Address(10, 1, 2, 255), office, none, true, true, false},
+        {"neighbouring /24 counts as outside", Address(10, 1, 3, 7), office, none, false, false, true},
+        {"VPN address far away", Address(10, 8, 0, 23), office, none, false, false, true},
+        {"its subnet is a target", Address(10, 1, 3, 7), office, floorTwo, false, false, false},
+        {"it is a target itself", Address(10, 8, 0, 23), office, std::vector<Ipv4>{Address(10, 8, 0, 23)}, false,
+         false, false},
+        {"loopback is this PC", Address(127, 0, 0, 1), office, none, true, false, false},
+        {"second adapter's subnet", Address(10, 8, 0, 1), officeAndVpn, none, true, false, false},
+        {"second adapter's broadcast", Address(10, 8, 0, 255), officeAndVpn, none, true, true, false},
+        {"no own address known", Address(10, 8, 0, 23), none, none, false, false, false},
+        {"only a loopback name known", Address(10, 8, 0, 23), loopbackOnly, none, false, false, false},
+        {"limited broadcast as a source", Address(255, 255, 255, 255), office, none, false, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(InOwnSubnets(c.address, c.own), c.inOwn) << c.name;
+        EXPECT_EQ(ReachedByLocalBroadcast(c.address, c.own), c.reached) << c.name;
+        EXPECT_EQ(NeedsDirectAnswer(c.address, c.own, c.targets), c.direct) << c.name;
+    }
+}
+
+TEST(SkippedEntriesMessage, NamesTheFirstTenShortened) {
+    EXPECT_EQ(SkippedEntriesMessage({"server1", "0.0.0.0"}),
+              "設定ファイルの BroadcastTo にある次の宛先は使えないため、無視します。\n\nserver1\n0.0.0.0");
+    std::vector<std::string> many(12, "x");
+    many[0] = "a" + std::string(38, 'b') + "表表";  // 39 bytes, then a character that would cross 40
+    const std::string text = SkippedEntriesMessage(many);
+    EXPECT_NE(text.find("\n\na" + std::string(38, 'b') + "...\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nほか 2 件"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace pavlune
