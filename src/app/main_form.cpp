@@ -2,6 +2,7 @@
 
 #include "about/about_box.h"
 #include "app/settings_file.h"
+#include "lan/presence.h"
 #include "menu/add_string_dialog.h"
 #include "common/error.h"
 #include "common/paths.h"
@@ -57,7 +58,7 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     LoadCommandImages();
     launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
         Handle(), VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_.get(),
-        [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT")});
+        [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT"), programFolder_});
     WireCommands();
     presence_ = std::make_unique<LanPresence>(Handle(), context.Instance, context.Dialogs, MyName);
     WithErrorBox(context_.Dialogs, Handle(), [this] { FormCreate(); });
@@ -169,11 +170,25 @@ void TPavluneMainForm::FormCreate() {
     launcher_->BuildSaverSubmenu();
     // 19. The phrase files named by the message menu.
     BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu(), programFolder_);
-    // 20. The user's name on the LAN.
-    MyName = settings.ReadText("MyName", "");
+    // 20. The user's name on the LAN, asked for once when the file has none,
+    //     so that colleagues can tell this PC's records from the first one.
+    if (settings.HasKey("MyName")) MyName = settings.ReadText("MyName", "");
+    else AskMyName(settings);
     // 21. Nothing is written at start-up; the settings file needs no closing.
     // 22. Everybody on the LAN is asked for their state.
     presence_->RequestStates();
+}
+
+// Cancel stores an empty name, so the question does not come back. A file
+// that cannot be written is reported, and the name holds while the program runs.
+void TPavluneMainForm::AskMyName(SettingsFile& settings) {
+    std::optional<PresenceNameFields> answer = context_.Dialogs.AskPresenceName(Handle());
+    if (answer) MyName = ComposeMyName(answer->Name, answer->Category1, answer->Category2);
+    try {
+        settings.WriteText("MyName", MyName);
+    } catch (const std::exception& e) {
+        ShowErrorBox(context_.Dialogs, Handle(), e.what());
+    }
 }
 
 void TPavluneMainForm::Close() {
@@ -314,9 +329,9 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     std::string previousText = saverText_.ExchangeSaverText(settingsName, message);
     std::string previousDemoType;
     if (commandMenu_.IsChecked("RMenu3D")) previousDemoType = saverText_.ExchangeSaverDemoType(settingsName, "0");
-    std::string fileBaseName = saverText_.GetSaverName(kSaverFileBaseName);
+    ThreeDTextDisplay previousDisplay = saverText_.ExchangeThreeDTextDisplay(message);
     presence_->BroadcastState(StatusPayload(message, MyName), false);
-    launcher_->StartSaver(fileBaseName + ".SCR", false);
+    launcher_->StartSaver(launcher_->MessageSaverPath(), false);
 
     if (commandMenu_.IsChecked("RMenuScreenSaverJack")) {
         launcher_->TakeOver();
@@ -325,6 +340,7 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     settingsName = saverText_.GetSaverName(kSaverSettingsName);
     saverText_.ExchangeSaverText(settingsName, previousText);
     if (commandMenu_.IsChecked("RMenu3D")) saverText_.ExchangeSaverDemoType(settingsName, previousDemoType);
+    saverText_.RestoreThreeDTextDisplay(previousDisplay);
 }
 
 void TPavluneMainForm::RMenuAboutClick() {

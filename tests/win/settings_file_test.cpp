@@ -20,6 +20,20 @@ TEST(SettingsFile, MissingFileGivesTheDefaults) {
     EXPECT_FALSE(settings.ReadBoolean("SortString", false));
     EXPECT_EQ(settings.ReadText("PasswordEnabled", "2"), "2");
     EXPECT_EQ(settings.ReadText("MyName", ""), "");
+    EXPECT_FALSE(settings.HasKey("MyName"));
+}
+
+TEST(SettingsFile, KeyIsThereWhateverItsValue) {
+    ScratchFolder folder;
+    std::string path = folder.Path("Pavlune.INI");
+    WriteFileBytes(path, "[Other]\r\nMyName=x\r\n[Pavlune Settings]\r\nmyname=\r\nKIND=0\r\nAuto=1\r\n");
+    SettingsFile settings(path);
+    EXPECT_TRUE(settings.HasKey("MyName")) << "empty, letter case aside";
+    EXPECT_TRUE(settings.HasKey("KIND"));
+    EXPECT_TRUE(settings.HasKey("Auto"));
+    EXPECT_FALSE(settings.HasKey("SortString")) << "only this section counts";
+    settings.WriteText("SortString", "山田\\営業部");
+    EXPECT_EQ(settings.ReadText("SortString", ""), "山田\\営業部");
 }
 
 TEST(SettingsFile, ReadsBooleansByTheIntegerRules) {
