@@ -171,9 +171,10 @@ void TPavluneMainForm::FormCreate() {
     // 19. The phrase files named by the message menu.
     BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu(), programFolder_);
     // 20. The user's name on the LAN, asked for once when the file has none,
-    //     so that colleagues can tell this PC's records from the first one.
+    //     so that colleagues can tell this PC's records from the first one;
+    //     a program that is ending for its definition file asks nothing.
     if (settings.HasKey("MyName")) MyName = settings.ReadText("MyName", "");
-    else AskMyName(settings);
+    else if (!messageMenu_->Ending()) AskMyName(settings);
     // 21. Nothing is written at start-up; the settings file needs no closing.
     // 22. Everybody on the LAN is asked for their state.
     presence_->RequestStates();

@@ -80,6 +80,7 @@ bool MessageMenuLoader::DefinitionFileIsWhole() const {
 }
 
 void MessageMenuLoader::EndProgram(const std::string& message) {
+    ending_ = true;
     dialogs_.ShowMessage(owner_, message, kApplicationTitle, MB_OK | MB_ICONSTOP);
     // The asking operation finishes first; the message loop then ends.
     PostMessageA(owner_, WM_QUIT, 0, 0);

@@ -28,6 +28,9 @@ public:
     // Whether the file is there and neither empty nor faulty, so that a
     // reload would succeed (icons aside). Nothing is loaded or reported.
     bool DefinitionFileIsWhole() const;
+    // Whether a fatal definition file has ended the program: the message
+    // loop stops at the next message.
+    bool Ending() const { return ending_; }
 
     const std::string& DefinitionPath() const { return definitionPath_; }
     MessageMenu& Menu() { return menu_; }
@@ -43,6 +46,7 @@ private:
     UserDialogs& dialogs_;
     MessageMenu menu_;
     UniqueImageList images_;
+    bool ending_ = false;
 };
 
 }  // namespace pavlune

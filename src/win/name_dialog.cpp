@@ -92,7 +92,7 @@ void NameDialog::OnOK() {
     PresenceNameFields fields{WindowText(GetDlgItem(handle_, kNameId)), WindowText(GetDlgItem(handle_, kCategory1Id)),
                               WindowText(GetDlgItem(handle_, kCategory2Id))};
     if (auto refusal = Refusal(fields)) {
-        dialogs_.ShowMessage(handle_, refusal->second, kNameDialogCaption, MB_OK | MB_ICONEXCLAMATION);
+        dialogs_.ShowMessage(handle_, refusal->second, kApplicationTitle, MB_OK | MB_ICONEXCLAMATION);
         HWND field = GetDlgItem(handle_, refusal->first);
         SetFocus(field);
         SendMessageA(field, EM_SETSEL, 0, -1);

@@ -8,7 +8,7 @@ import shutil
 import subprocess
 import unittest
 
-from pavlune_lan import DIST, Lan, wait_until
+from pavlune_lan import DIST, PROGRAM, Lan, wait_until
 from test_road import MENU, exited
 
 SAVER_CLASS = "PavluneMarquee"
@@ -22,6 +22,8 @@ class MessageSaverRoad:
     does what Windows does: once the time-out has passed without input, it
     starts the saver SYSTEM.INI names with "/s"."""
     VERSION = None
+    # Where dist/ was unzipped to, below C:\ (None: C:\Pavlune).
+    FOLDER = None
 
     def setUp(self):
         self.lan = Lan(1, versions=self.VERSION).__enter__()
@@ -32,6 +34,14 @@ class MessageSaverRoad:
         # Only Pavlune's one-second time-out may start the saver, not the
         # test's own pauses between keys.
         self.pc.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "ScreenSaveTimeOut", "/d", "3600", "/f")
+        self.program, self.program_dir = PROGRAM, self.pc.program_dir
+        if self.FOLDER:
+            self.program_dir = self.pc.prefix / "drive_c" / self.FOLDER
+            shutil.copytree(self.pc.program_dir, self.program_dir)
+            self.program = "C:\\" + self.FOLDER.replace("/", "\\") + "\\Pavlune.exe"
+
+    def assert_current_saver(self, ini):
+        self.assertRegex(ini.lower(), r"scrnsave\.exe=c:\\windows\\system32\\ssmarque\.scr")
 
     def registry_text(self):
         code, out = self.pc.wine("reg", "query", "HKCU\\Control Panel\\Screen Saver.Marquee", "/v", "Text")
@@ -83,21 +93,22 @@ class MessageSaverRoad:
     def test_a_chosen_message_scrolls_on_the_message_saver_until_a_key(self):
         self.assertIsNone(self.registry_text(), "the profile has the Marquee saver's key already")
         self.pc.start(WINTOOL, "idle-saver", "0")
-        pavlune = self.pc.start()
+        pavlune = self.pc.start(self.program)
         self.assertTrue(self.pc.wait_main_window(), "Pavlune did not start")
         self.assertIsNotNone(self.pc.tray_point(), "no tray icon")
 
-        self.choose_and_watch_the_saver(1, "会議中", screenshot=f"message-saver-{self.VERSION}")
+        shot = f"message-saver-{self.VERSION}" + ("-beside-the-program" if self.FOLDER else "")
+        self.choose_and_watch_the_saver(1, "会議中", screenshot=shot)
         # Take-over: the message saver stays current and the message stays.
         ini = (self.pc.windows_dir / "system.ini").read_bytes().decode("cp932")
-        self.assertRegex(ini.lower(), r"scrnsave\.exe=c:\\windows\\system32\\ssmarque\.scr")
+        self.assert_current_saver(ini)
         self.assertEqual(self.registry_text(), "会議中")
         self.choose_and_watch_the_saver(3, "帰宅")
         self.assertEqual(self.registry_text(), "帰宅", "the previous text came back")
 
         self.pc.taskkill()
         self.assertEqual(exited(pavlune), 0)
-        self.assertIn("ScreenSaveJack=1", self.pc.read("Pavlune.INI"))
+        self.assertIn("ScreenSaveJack=1", (self.program_dir / "Pavlune.INI").read_bytes().decode("cp932"))
 
 
 class Windows10MessageSaver(MessageSaverRoad, unittest.TestCase):
@@ -106,6 +117,24 @@ class Windows10MessageSaver(MessageSaverRoad, unittest.TestCase):
 
 class WindowsXpMessageSaver(MessageSaverRoad, unittest.TestCase):
     VERSION = "winxp"
+
+
+class Windows10SaverBesideTheProgram(MessageSaverRoad, unittest.TestCase):
+    """dist/ unzipped by a user without administrator rights into a folder
+    whose path holds a blank and Japanese characters; the system folder has
+    no message saver, so the one beside the program serves."""
+    VERSION = "win10"
+    FOLDER = "社内 ツール/伝言板"
+
+    def setUp(self):
+        super().setUp()
+        (self.pc.system_dir / "ssmarque.scr").unlink()
+
+    def assert_current_saver(self, ini):
+        current = re.search(r"scrnsave\.exe=([^\r\n]*)", ini, re.IGNORECASE).group(1)
+        self.assertNotIn(" ", current, "a path with blanks would be misread")
+        self.assertTrue(current.lower().endswith("\\ssmarque.scr"), current)
+        self.assertFalse(current.lower().startswith("c:\\windows"), current)
 
 
 
