@@ -352,8 +352,9 @@ TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
         store_.RestoreThreeDTextDisplay(store_.ExchangeThreeDTextDisplay("帰宅"));
         Choose3DText();
         ThreeDTextDisplay previous = store_.ExchangeThreeDTextDisplay("会議中");
+        const std::string shown = version_.Vista ? std::string("会議中") + '\0' : text.data;
+        EXPECT_EQ(GetValueAt(key, "DisplayString").data, shown) << "written from Vista on only";
         if (version_.Vista) {
-            EXPECT_EQ(GetValueAt(key, "DisplayString").data, std::string("会議中") + '\0');
             EXPECT_EQ(GetValueAt(key, "DisplayTime").type, static_cast<DWORD>(REG_DWORD));
             EXPECT_EQ(GetValueAt(key, "DisplayTime").data, std::string(4, '\0')) << "text, not the clock";
         }
