@@ -81,8 +81,8 @@ public:
     // Makes the message saver the system's current saver: the active flag
     // goes on (unless the saver is switched off in the command menu), and
     // SYSTEM.INI [boot] SCRNSAVE.EXE gets the saver's full path (the one
-    // beside the program when the system directory lacks it). Throws Error "SYSTEM.INI に書き込めません" when SYSTEM.INI refuses
-    // the write.
+    // beside the program when the system directory lacks it). Throws Error
+    // "SYSTEM.INI に書き込めません" when SYSTEM.INI refuses the write.
     void TakeOver();
 
     // The name a saver file is listed under: on the NT line its string
