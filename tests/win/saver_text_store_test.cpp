@@ -132,6 +132,7 @@ struct StoredValue {
     bool exists = false;
     DWORD type = REG_NONE;
     std::string data;  // the stored bytes, a terminating zero included
+    bool operator==(const StoredValue&) const = default;
 };
 
 class NtSaverTextStore : public SaverTextStoreTest {
@@ -333,42 +334,27 @@ TEST_F(NtSaverTextStore, MarqueeHasNoDemoType) {
 // "DisplayTime" is 0, under a key of its own, and gets back what it had.
 TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
-    const std::string dword1("\1\0\0\0", 4);
-    struct Case {
-        const char* label;
-        bool keyBefore, valuesBefore;
-    };
-    for (const Case& c : {Case{"no key", false, false}, Case{"a key without the values", true, false},
-                          Case{"the user's values", true, true}}) {
-        SCOPED_TRACE(c.label);
+    // Before: no key; a key without the two values; the user's own values.
+    for (int before : {0, 1, 2}) {
+        SCOPED_TRACE(before);
         RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-        if (c.keyBefore) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
-        if (c.valuesBefore) {
-            SetValueAt(key, "DisplayString", REG_EXPAND_SZ, std::string("Windows 10\0", 11));
-            SetValueAt(key, "DisplayTime", REG_DWORD, dword1);
-        }
+        if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
+        if (before > 1) SetValueAt(key, "DisplayString", REG_EXPAND_SZ, std::string("Windows 10\0", 11));
+        if (before > 1) SetValueAt(key, "DisplayTime", REG_DWORD, std::string("\1\0\0\0", 4));
         const StoredValue text = GetValueAt(key, "DisplayString"), time = GetValueAt(key, "DisplayTime");
         ChooseMarquee();
         store_.RestoreThreeDTextDisplay(store_.ExchangeThreeDTextDisplay("帰宅"));
         Choose3DText();
         ThreeDTextDisplay previous = store_.ExchangeThreeDTextDisplay("会議中");
-        const std::string shown = version_.Vista ? std::string("会議中") + '\0' : text.data;
-        EXPECT_EQ(GetValueAt(key, "DisplayString").data, shown) << "written from Vista on only";
+        EXPECT_EQ(GetValueAt(key, "DisplayString").data, version_.Vista ? std::string("会議中") + '\0' : text.data)
+            << "written from Vista on only";
         if (version_.Vista) {
-            EXPECT_EQ(GetValueAt(key, "DisplayTime").type, static_cast<DWORD>(REG_DWORD));
-            EXPECT_EQ(GetValueAt(key, "DisplayTime").data, std::string(4, '\0')) << "text, not the clock";
+            EXPECT_EQ(GetValueAt(key, "DisplayTime"), (StoredValue{true, REG_DWORD, std::string(4, '\0')}));
         }
         store_.RestoreThreeDTextDisplay(previous);
-        for (const auto& [name, before] : {std::pair{"DisplayString", text}, std::pair{"DisplayTime", time}}) {
-            StoredValue after = GetValueAt(key, name);
-            EXPECT_EQ(after.exists, before.exists) << name;
-            EXPECT_EQ(after.type, before.type) << name;
-            EXPECT_EQ(after.data, before.data) << name;
-        }
-        HKEY opened = nullptr;
-        bool keyAfter = RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened) == ERROR_SUCCESS;
-        if (keyAfter) RegCloseKey(opened);
-        EXPECT_EQ(keyAfter, c.keyBefore);
+        EXPECT_EQ(GetValueAt(key, "DisplayString"), text);
+        EXPECT_EQ(GetValueAt(key, "DisplayTime"), time);
+        EXPECT_EQ(GetValueAt(key, "Other").exists, before > 0) << "a key made for the message goes again";
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
