@@ -105,8 +105,7 @@ class Lifecycle(unittest.TestCase):
         self.assertEqual(self.pc.wintool("set-text", "名前の設定", "第一課", "2")[0], 0)
         self.pc.screenshot("first-start-name")
         self.assertTrue(self.pc.press_ok("名前の設定"))
-        # The state request goes out once the name is there.
-        self.assertEqual(self.pc.wintool("ping", MAIN_WINDOW_CLASS, "30000")[0], 0)
+        self.assertEqual(self.pc.wintool("ping", MAIN_WINDOW_CLASS, "30000")[0], 0, "start-up did not end")
         self.assertIn("MyName=山田\\営業部\\第一課\r\n", self.pc.read("Pavlune.INI"))
         self.pc.taskkill()
         self.assertEqual(exited(process), 0)
