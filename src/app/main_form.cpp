@@ -18,8 +18,8 @@ namespace {
 // Pictures of the command menu: icon resources 100 to 119, image indexes 0 to 19.
 constexpr int kFirstCommandImage = 100;
 constexpr int kCommandImageCount = 20;
-// An editor writes a file in steps; a reload that meets one half-written
-// waits until the folder has been quiet this long.
+// An editor writes a file in steps; the menu is reloaded once the folder
+// has been quiet this long.
 constexpr UINT kQuietMilliseconds = 400;
 constexpr const char* kDesktopKey = "Control Panel\\desktop";
 }  // namespace
@@ -361,6 +361,7 @@ void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }
 void TPavluneMainForm::RMenuAutoMenuReloadClick() {
     if (commandMenu_.IsChecked("RMenuAutoMenuReload")) {
         MenuFileWatcher.reset();
+        quietReload_.Stop();  // a reload already waiting would read a file the user may be writing
     } else {
         MenuFileWatcher = std::make_unique<TFileWaitThread>(Handle(), WM_DEFFILE_CHANGED,
                                                             WatchedFolder(context_.ExePath), true);
@@ -381,15 +382,12 @@ void TPavluneMainForm::StartDesktopWatcher() {
 }
 
 // Editors save in steps (truncate and write, or write another file and
-// rename it), so the folder may change while the definition file is missing,
-// empty or half written. Such a file is read once more when the folder has
-// been quiet for a moment; notices meanwhile make one reload, not one each.
+// rename it over), and the folder's notice may come at the first of them.
+// The file is read once the folder has been quiet for a moment; notices
+// meanwhile make one reload, not one each. A notice that was on its way
+// when automatic reload went off is let go.
 void TPavluneMainForm::DefinitionFolderChanged() {
-    if (quietReload_.Running() || !messageMenu_->DefinitionFileIsWhole()) {
-        quietReload_.Start(kQuietMilliseconds);
-        return;
-    }
-    RMenuReloadClick();
+    if (commandMenu_.IsChecked("RMenuAutoMenuReload")) quietReload_.Start(kQuietMilliseconds);
 }
 
 }  // namespace pavlune

@@ -15,7 +15,8 @@ constexpr const char* kSiteBroadcastAddress = "192.168.0.255";
 // receive queue (8 to 64 KB) would drop most of a few hundred answers.
 constexpr int kPresenceQueueBytes = 1024 * 1024;
 // During a burst the open list is refilled at most this often; once the
-// socket has nothing more waiting it is refilled at once.
+// socket has nothing more waiting it is refilled at once, and a refill still
+// owed (the burst's last datagram could not be read) comes within this time.
 constexpr DWORD kRefillInterval = 100;
 // State requests are answered at most this often. The answer is a
 // broadcast, so one answer serves every request of a burst.
@@ -48,7 +49,8 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
       instance_(instance),
       dialogs_(dialogs),
       myName_(myName),
-      pendingAnswer_(dialogs, [this] { AnswerStateRequest(); }) {
+      pendingAnswer_(dialogs, [this] { AnswerStateRequest(); }),
+      pendingRefill_(dialogs, [this] { RefillOpenList(); }) {
     udp1_ = std::make_unique<TUdpEndpoint>(dialogs);
     udp1_->RemoteHost = kSiteBroadcastAddress;
     udp1_->RemotePort = kPresencePort;
@@ -123,6 +125,7 @@ void LanPresence::ShowStatusList(bool activate) {
     statusWindow_->ShowOnTop(activate);
     lastRefill_ = GetTickCount();
     refillPending_ = false;
+    pendingRefill_.Stop();
 }
 
 void LanPresence::DestroyStatusWindow() {
@@ -137,14 +140,16 @@ void LanPresence::DestroyStatusWindow() {
 }
 
 // Asked again within the interval, the answer waits for its end and then
-// serves every request heard meanwhile.
+// serves every request heard meanwhile. Windows makes timer messages only
+// while no posted message waits, so a steady stream of requests would hold
+// the timer off: each request also looks at the clock.
 void LanPresence::RequestHeard() {
-    if (pendingAnswer_.Running()) return;
     const DWORD sinceLast = GetTickCount() - lastAnswer_;
     if (answered_ && sinceLast < kAnswerInterval) {
-        pendingAnswer_.Start(kAnswerInterval - sinceLast);
+        if (!pendingAnswer_.Running()) pendingAnswer_.Start(kAnswerInterval - sinceLast);
         return;
     }
+    pendingAnswer_.Stop();
     AnswerStateRequest();
 }
 
@@ -172,12 +177,18 @@ void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const 
             refillPending_ = true;
             break;
     }
-    // The list shows the table once the burst is over, and now and then during it;
-    // a colleague's news raises it without taking the keyboard from the user.
-    if (refillPending_ && (!sender.DatagramWaiting() || GetTickCount() - lastRefill_ >= kRefillInterval)) {
-        if (statusWindow_ && statusWindow_->IsVisible()) ShowStatusList(false);
-        refillPending_ = false;
-    }
+    // The list shows the table once the burst is over, and now and then during it.
+    if (!refillPending_) return;
+    const DWORD sinceLast = GetTickCount() - lastRefill_;
+    if (!sender.DatagramWaiting() || sinceLast >= kRefillInterval) RefillOpenList();
+    else if (!pendingRefill_.Running()) pendingRefill_.Start(kRefillInterval - sinceLast);
+}
+
+// A colleague's news raises the list without taking the keyboard from the user.
+void LanPresence::RefillOpenList() {
+    if (statusWindow_ && statusWindow_->IsVisible()) ShowStatusList(false);
+    refillPending_ = false;
+    pendingRefill_.Stop();
 }
 
 void LanPresence::Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string&, int) {

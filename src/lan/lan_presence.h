@@ -51,6 +51,7 @@ public:
 private:
     void Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
     void ShowStatusList(bool activate);
+    void RefillOpenList();
     void RequestHeard();
     void AnswerStateRequest();
     void Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
@@ -73,6 +74,7 @@ private:
     bool refillPending_ = false;
     DWORD lastRefill_ = 0;
     WindowTimer pendingAnswer_;
+    WindowTimer pendingRefill_;  // the refill still owed when the datagrams stop
     bool answered_ = false;
     DWORD lastAnswer_ = 0;
     std::deque<std::string> waitingMessages_;

@@ -8,6 +8,7 @@
 #include "marquee/marquee_registry.h"
 #include "marquee/marquee_view.h"
 #include "marquee/saver_arguments.h"
+#include "win/win_util.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ HWND WindowFromNumber(std::uint32_t number) { return reinterpret_cast<HWND>(stat
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The trackbar of the settings dialog.
-    InitCommonControls();
+    pavlune::InitCommonControlClasses(ICC_BAR_CLASSES);
     pavlune::SaverArguments arguments = pavlune::ParseSaverArguments(GetCommandLineA());
     switch (arguments.Run) {
         case pavlune::SaverArguments::Mode::FullScreen:

@@ -43,8 +43,12 @@ TPavluneAddStringDialog::TPavluneAddStringDialog(HWND owner, HINSTANCE instance,
         MessageBeep(MB_ICONHAND);
         dialogs_.ShowMessage(owner_, PhraseListNotReadMessage(path_), kApplicationTitle, MB_OK);
         // A list that is there but could not be read is never written over:
-        // its phrases would be lost. A missing one is made at the close.
-        listRead_ = GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
+        // its phrases would be lost. A missing one is made at the close. Only
+        // "not found" says it is missing: a share that is gone for a moment,
+        // or a folder that may not be read, may hold the list all the same.
+        const bool present = GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const DWORD error = GetLastError();
+        listRead_ = !present && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
     }
 }
 

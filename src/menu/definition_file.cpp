@@ -153,19 +153,6 @@ DefinitionOutcome BuildMessageMenu(std::string_view file, MessageMenu& menu, Ico
     return DefinitionOutcome::Loaded;
 }
 
-DefinitionOutcome CheckDefinitionFile(std::string_view file) {
-    // Icons are not what is checked: any name will do.
-    class AnyIcon : public IconSource {
-    public:
-        int Load(const std::string&) override { return 0; }
-        int Append(int) override { return 0; }
-        void Drop(int) override {}
-    };
-    AnyIcon icons;
-    MessageMenu scratch;
-    return BuildMessageMenu(file, scratch, icons);
-}
-
 std::string MissingDefinitionFileMessage(std::string_view path) {
     return "メニュー定義ファイル" + std::string(path) + "が見つかりません。\n\nプログラムを終了します。";
 }

@@ -45,10 +45,6 @@ std::vector<std::string_view> DefinitionLines(std::string_view file);
 // error propagates from IconSource::Load; the lines before it stay in the menu.
 DefinitionOutcome BuildMessageMenu(std::string_view file, MessageMenu& menu, IconSource& icons);
 
-// What BuildMessageMenu would make of the file's bytes, without loading an
-// icon or touching a menu.
-DefinitionOutcome CheckDefinitionFile(std::string_view file);
-
 // The texts of the three fatal conditions; each ends the program.
 std::string MissingDefinitionFileMessage(std::string_view path);
 inline constexpr const char* kEmptyDefinitionFileMessage =

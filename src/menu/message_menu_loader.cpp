@@ -74,11 +74,6 @@ void MessageMenuLoader::LoadMessageMenu() {
     }
 }
 
-bool MessageMenuLoader::DefinitionFileIsWhole() const {
-    std::optional<std::string> file = ReadWholeFile(definitionPath_);
-    return file && CheckDefinitionFile(*file) == DefinitionOutcome::Loaded;
-}
-
 void MessageMenuLoader::EndProgram(const std::string& message) {
     ending_ = true;
     dialogs_.ShowMessage(owner_, message, kApplicationTitle, MB_OK | MB_ICONSTOP);

@@ -25,9 +25,6 @@ public:
     // that cannot be loaded throws, leaving the entries of the lines before it.
     void LoadMessageMenu();
 
-    // Whether the file is there and neither empty nor faulty, so that a
-    // reload would succeed (icons aside). Nothing is loaded or reported.
-    bool DefinitionFileIsWhole() const;
     // Whether a fatal definition file has ended the program: the message
     // loop stops at the next message.
     bool Ending() const { return ending_; }

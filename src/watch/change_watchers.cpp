@@ -36,13 +36,23 @@ DWORD WINAPI ChangeWatcher::ThreadStart(void* watcher) {
 
 void ChangeWatcher::Execute() {
     while (!stopRequested_) {
-        // A watch that could not be set up only waits for the stop request.
+        // Without a watch only the stop request is waited for: Windows 95
+        // fails a wait on INVALID_HANDLE_VALUE at once, where NT takes it
+        // for this process and lets it time out.
         HANDLE handles[2] = {stopEvent_.get(), ChangeHandle()};
         DWORD count = handles[1] ? 2 : 1;
         DWORD waited = WaitForMultipleObjects(count, handles, FALSE, kWaitMilliseconds);
         if (stopRequested_) break;
-        if (count == 2 && waited == WAIT_OBJECT_0 + 1) PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
-        Rearm();
+        if (count == 2 && waited == WAIT_OBJECT_0 + 1) {
+            PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
+            Rearm();
+        } else if (waited == WAIT_FAILED) {
+            // Whatever made the wait fail, the period is still waited out:
+            // a failing wait in this loop would take a whole core.
+            if (WaitForSingleObject(stopEvent_.get(), kWaitMilliseconds) == WAIT_FAILED) Sleep(kWaitMilliseconds);
+        } else if (count == 1) {
+            Retry();
+        }
     }
 }
 
@@ -60,17 +70,18 @@ TRegWaitThread::TRegWaitThread(HWND receiverWindow, UINT notifyMessage, const st
 TRegWaitThread::~TRegWaitThread() { Stop(); }
 
 // An event of its own, without a name: a named one would be shared with any
-// other program that picked the same name. Windows 95 has no change notices
-// of keys: looked up, so that the program still loads there.
+// other program that picked the same name. It starts unsignalled, so that
+// only a change ends a wait. Windows 95 has no change notices of keys:
+// looked up, so that the program still loads there. A registration lasts
+// until its change comes, so a new one is made only after a change (or after
+// a period without any); one per time-out would pile up on the key.
 void TRegWaitThread::Arm() {
     using Notify = LONG(WINAPI*)(HKEY, BOOL, DWORD, HANDLE, BOOL);
     static const Notify notify = ProcAddress<Notify>(GetModuleHandleA("ADVAPI32.DLL"), "RegNotifyChangeKeyValue");
-    event_.reset(CreateEventA(nullptr, FALSE, TRUE, nullptr));
-    if (event_ && notify) notify(key_.get(), FALSE, REG_NOTIFY_CHANGE_LAST_SET, event_.get(), TRUE);
-}
-
-void TRegWaitThread::Rearm() {
-    if (key_) Arm();
+    armed_ = false;
+    if (!key_ || !notify) return;
+    if (!event_) event_.reset(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    armed_ = event_ && notify(key_.get(), FALSE, REG_NOTIFY_CHANGE_LAST_SET, event_.get(), TRUE) == ERROR_SUCCESS;
 }
 
 TFileWaitThread::TFileWaitThread(HWND receiverWindow, UINT notifyMessage, const std::string& watchPath,
@@ -83,8 +94,9 @@ TFileWaitThread::TFileWaitThread(HWND receiverWindow, UINT notifyMessage, const 
 
 TFileWaitThread::~TFileWaitThread() { Stop(); }
 
+// A notification that cannot be set up again is given up, as one that never was.
 void TFileWaitThread::Rearm() {
-    if (notification_) FindNextChangeNotification(notification_.get());
+    if (!FindNextChangeNotification(notification_.get())) notification_.reset();
 }
 
 std::string GetUserHivePath() {

@@ -33,10 +33,12 @@ protected:
     void Stop();
 
 private:
-    // What a change signals; null when the watch could not be set up.
+    // What a change signals; null while there is no watch.
     virtual HANDLE ChangeHandle() const = 0;
-    // Sets the watch up again after every wait.
+    // Sets the watch up again once a change has been signalled.
     virtual void Rearm() = 0;
+    // A period without a watch is over: a watch that failed may try again.
+    virtual void Retry() {}
 
     static DWORD WINAPI ThreadStart(void* watcher);
     void Execute();
@@ -55,12 +57,14 @@ public:
     ~TRegWaitThread() override;
 
 private:
-    HANDLE ChangeHandle() const override { return event_.get(); }
-    void Rearm() override;
+    HANDLE ChangeHandle() const override { return armed_ ? event_.get() : nullptr; }
+    void Rearm() override { Arm(); }
+    void Retry() override { Arm(); }
     void Arm();
 
     UniqueKey key_;
     UniqueHandle event_;
+    bool armed_ = false;  // a registration is pending on the key
 };
 
 // Watches the files of a folder (not its sub-folders) for writes.
@@ -70,7 +74,7 @@ public:
     ~TFileWaitThread() override;
 
 private:
-    HANDLE ChangeHandle() const override { return notification_.get(); }
+    HANDLE ChangeHandle() const override { return notification_ ? notification_.get() : nullptr; }
     void Rearm() override;
 
     UniqueChangeNotification notification_;

@@ -1,6 +1,5 @@
 #include "win/win_util.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 namespace pavlune {
@@ -34,17 +33,6 @@ std::string ReadProfileString(const char* section, const char* key, const std::s
 
 void OpenWithShell(HWND owner, const std::string& target, const char* verb) {
     ShellExecuteA(owner, verb, target.c_str(), nullptr, nullptr, SW_SHOW);
-}
-
-void InitCommonControlClasses() {
-    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    auto initEx = ProcAddress<InitEx>(GetModuleHandleA("COMCTL32.DLL"), "InitCommonControlsEx");
-    if (!initEx) {
-        InitCommonControls();  // Windows 95 and NT4 as shipped: every class at once
-        return;
-    }
-    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
-    initEx(&classes);
 }
 
 }  // namespace pavlune

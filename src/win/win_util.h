@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -33,9 +34,20 @@ Function ProcAddress(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
-// Registers the common control classes the program uses: with
-// InitCommonControlsEx where the system's library has it (Internet Explorer
-// 3 and later), else with InitCommonControls.
-void InitCommonControlClasses();
+// Registers common control classes: with InitCommonControlsEx where the
+// system's library has it (Internet Explorer 3 and later; the version 6
+// controls that a manifest asks for come only this way), else with
+// InitCommonControls. Kept in this header so that the message saver, which
+// links none of the program's helpers, registers its trackbar the same way.
+inline void InitCommonControlClasses(DWORD classes = ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES) {
+    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    auto initEx = ProcAddress<InitEx>(GetModuleHandleA("COMCTL32.DLL"), "InitCommonControlsEx");
+    if (!initEx) {
+        InitCommonControls();  // Windows 95 and NT4 as shipped: every class at once
+        return;
+    }
+    INITCOMMONCONTROLSEX registered{sizeof registered, classes};
+    initEx(&registered);
+}
 
 }  // namespace pavlune

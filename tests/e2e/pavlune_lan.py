@@ -7,6 +7,7 @@ Everything is removed again on exit, also when a test fails.
 """
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -273,6 +274,14 @@ def keys_at_exit(saver_was_active, **changed):
     keys = dict(KIND=1, AutoReload=1, SortString=0, SaveString=1, SaverDisabled=int(not saver_was_active),
                 ScreenSaveJack=0) | changed
     return "".join(f"{key}={value}\r\n" for key, value in keys.items())
+
+
+def ini_section(path, name):
+    """A section of a settings file, its header and every line, as the file
+    holds it; None when the file or the section is missing."""
+    text = path.read_bytes().decode("cp932") if path.exists() else ""
+    match = re.search(rf"^\[{re.escape(name)}\]\r\n(?:[^\[\r\n][^\r\n]*\r\n|\r\n)*", text, re.M | re.I)
+    return match.group(0) if match else None
 
 
 def wait_until(condition, seconds=30, step=0.1):

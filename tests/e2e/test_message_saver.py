@@ -8,8 +8,8 @@ import shutil
 import subprocess
 import unittest
 
-from pavlune_lan import DIST, PROGRAM, Lan, wait_until
-from test_road import MENU, exited
+from pavlune_lan import ANSWERED_SETTINGS, DIST, PROGRAM, Lan, ini_section, keys_at_exit, wait_until
+from test_road import BOOT_WITH_THE_MESSAGE_SAVER, MENU, exited
 
 SAVER_CLASS = "PavluneMarquee"
 WINTOOL = "C:\\e2e\\wintool.exe"
@@ -40,8 +40,8 @@ class MessageSaverRoad:
             shutil.copytree(self.pc.program_dir, self.program_dir)
             self.program = "C:\\" + self.FOLDER.replace("/", "\\") + "\\Pavlune.exe"
 
-    def assert_current_saver(self, ini):
-        self.assertRegex(ini.lower(), r"scrnsave\.exe=c:\\windows\\system32\\ssmarque\.scr")
+    def assert_current_saver(self, boot):
+        self.assertEqual(boot, BOOT_WITH_THE_MESSAGE_SAVER)
 
     def registry_text(self):
         code, out = self.pc.wine("reg", "query", "HKCU\\Control Panel\\Screen Saver.Marquee", "/v", "Text")
@@ -92,6 +92,7 @@ class MessageSaverRoad:
 
     def test_a_chosen_message_scrolls_on_the_message_saver_until_a_key(self):
         self.assertIsNone(self.registry_text(), "the profile has the Marquee saver's key already")
+        saver_was_active = self.pc.saver_active()
         self.pc.start(WINTOOL, "idle-saver", "0")
         pavlune = self.pc.start(self.program)
         self.assertTrue(self.pc.wait_main_window(), "Pavlune did not start")
@@ -100,15 +101,15 @@ class MessageSaverRoad:
         shot = f"message-saver-{self.VERSION}" + ("-beside-the-program" if self.FOLDER else "")
         self.choose_and_watch_the_saver(1, "会議中", screenshot=shot)
         # Take-over: the message saver stays current and the message stays.
-        ini = (self.pc.windows_dir / "system.ini").read_bytes().decode("cp932")
-        self.assert_current_saver(ini)
+        self.assert_current_saver(ini_section(self.pc.windows_dir / "system.ini", "boot"))
         self.assertEqual(self.registry_text(), "会議中")
         self.choose_and_watch_the_saver(3, "帰宅")
         self.assertEqual(self.registry_text(), "帰宅", "the previous text came back")
 
         self.pc.taskkill()
         self.assertEqual(exited(pavlune), 0)
-        self.assertIn("ScreenSaveJack=1", (self.program_dir / "Pavlune.INI").read_bytes().decode("cp932"))
+        self.assertEqual((self.program_dir / "Pavlune.INI").read_bytes().decode("cp932"),
+                         ANSWERED_SETTINGS + keys_at_exit(saver_was_active, ScreenSaveJack=1))
 
 
 class Windows10MessageSaver(MessageSaverRoad, unittest.TestCase):
@@ -130,8 +131,8 @@ class Windows10SaverBesideTheProgram(MessageSaverRoad, unittest.TestCase):
         super().setUp()
         (self.pc.system_dir / "ssmarque.scr").unlink()
 
-    def assert_current_saver(self, ini):
-        current = re.search(r"scrnsave\.exe=([^\r\n]*)", ini, re.IGNORECASE).group(1)
+    def assert_current_saver(self, boot):
+        current = re.fullmatch(r"\[boot\]\r\nSCRNSAVE\.EXE=([^\r\n]*)\r\n", boot).group(1)
         self.assertNotIn(" ", current, "a path with blanks would be misread")
         self.assertTrue(current.lower().endswith("\\ssmarque.scr"), current)
         self.assertFalse(current.lower().startswith("c:\\windows"), current)

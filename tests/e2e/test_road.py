@@ -9,7 +9,7 @@ import subprocess
 import time
 import unittest
 
-from pavlune_lan import Lan, MAIN_WINDOW_CLASS, STANDIN, encode, wait_until
+from pavlune_lan import Lan, MAIN_WINDOW_CLASS, STANDIN, encode, ini_section, keys_at_exit, wait_until
 
 MY_NAME = "山田\\開発部\\2課"
 MENU = "#会議中\r\n@外出\r\n帰宅\r\n"
@@ -81,19 +81,20 @@ class Road:
         return data[:19].decode()
 
 
+PREVIOUS_TEXT = "[Screen Saver.伝言板]\r\nText=前の文\r\n"
+
+
 class Windows98Road(Road, unittest.TestCase):
     VERSION = "win98"
     SAVERS = ("伝言板.SCR", "3D テキスト (OpenGL).SCR")
 
     def setUp(self):
         super().setUp()
-        (self.a.windows_dir / "control.ini").write_bytes(encode("[Screen Saver.伝言板]\r\nText=前の文\r\n"))
+        (self.a.windows_dir / "control.ini").write_bytes(encode(PREVIOUS_TEXT))
         self.a.extra_env["PAVLUNE_STANDIN_MS"] = "3000"
 
-    def control_ini_text(self):
-        text = (self.a.windows_dir / "control.ini").read_bytes().decode("cp932")
-        match = re.search(r"\[Screen Saver\.伝言板\]\r\nText=([^\r\n]*)", text)
-        return match.group(1) if match else None
+    def control_ini_section(self):
+        return ini_section(self.a.windows_dir / "control.ini", "Screen Saver.伝言板")
 
     def test_choosing_a_message_sets_the_saver_text_tells_the_lan_and_starts_the_saver(self):
         self.start(self.b)
@@ -113,7 +114,7 @@ class Windows98Road(Road, unittest.TestCase):
 
         # Without take-over the old text is back once the saver has ended.
         self.wait_saver("end", 1)
-        self.assertTrue(wait_until(lambda: self.control_ini_text() == "前の文", 10), self.control_ini_text())
+        self.assertTrue(wait_until(lambda: self.control_ini_section() == PREVIOUS_TEXT, 10), self.control_ini_section())
 
         # 外出 asks for a phrase.
         self.a.write("Pavlune.2.txt", "10時戻り\r\n")
@@ -142,7 +143,7 @@ class Windows98Road(Road, unittest.TestCase):
         self.assertEqual(len(heard), 1, "A did not answer")
         self.assertRegex(heard[0][2], rb"^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\\\\LOGOFF\0$", "Cancel sent a record")
         self.assertEqual(len(self.saver_lines()), 4, "Cancel started the saver")
-        self.assertEqual(self.control_ini_text(), "前の文")
+        self.assertEqual(self.control_ini_section(), PREVIOUS_TEXT)
 
         # A missing phrase file beeps, says so, and is created at the close.
         self.a.file("Pavlune.2.txt").unlink()
@@ -231,8 +232,8 @@ class MessageChoices(Road, unittest.TestCase):
         self.assertEqual(exited(a), 0)
 
     def test_three_d_text_keeps_16_bytes_while_the_lan_hears_it_all(self):
-        (self.a.windows_dir / "control.ini").write_bytes(
-            encode("[Screen Saver.3DText]\r\nText=前の文\r\nDemoType=2\r\n"))
+        previous = "[Screen Saver.3DText]\r\nText=前の文\r\nDemoType=2\r\n"
+        (self.a.windows_dir / "control.ini").write_bytes(encode(previous))
         self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\nKIND=0\r\n")
         self.a.write("Pavlune.2.txt", "")
         a = self.start(self.a)
@@ -246,12 +247,13 @@ class MessageChoices(Road, unittest.TestCase):
         self.assertEqual(start[5], "外出(15時戻り予")  # 16 bytes would split 定
         self.expect_record(listener.collect(), "外出(15時戻り予定です)")
         self.wait_saver("end", 1)
-        ini = (self.a.windows_dir / "control.ini").read_bytes().decode("cp932")
-        self.assertTrue(wait_until(lambda: "Text=前の文" in (self.a.windows_dir / "control.ini").read_bytes()
-                                   .decode("cp932"), 10), ini)
-        self.assertIn("DemoType=2", (self.a.windows_dir / "control.ini").read_bytes().decode("cp932"))
+        section = lambda: ini_section(self.a.windows_dir / "control.ini", "Screen Saver.3DText")
+        self.assertTrue(wait_until(lambda: section() == previous, 10), section())
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
+
+
+BOOT_WITH_THE_MESSAGE_SAVER = "[boot]\r\nSCRNSAVE.EXE=C:\\windows\\system32\\ssmarque.SCR\r\n"
 
 
 class WindowsXpRoad(Road, unittest.TestCase):
@@ -269,11 +271,8 @@ class WindowsXpRoad(Road, unittest.TestCase):
         match = re.search(r"Text\s+REG_SZ\s+([^\r\n]*)", out.decode("cp932", "replace"))
         return match.group(1) if match else None
 
-    def system_ini_saver(self):
-        path = self.a.windows_dir / "system.ini"
-        text = path.read_bytes().decode("cp932") if path.exists() else ""
-        match = re.search(r"\[boot\][^\[]*?SCRNSAVE\.EXE=([^\r\n]*)", text, re.IGNORECASE)
-        return match.group(1) if match else None
+    def system_ini_boot(self):
+        return ini_section(self.a.windows_dir / "system.ini", "boot")
 
     def saver_settings(self):
         code, out = self.a.wintool("saver-settings")
@@ -281,6 +280,7 @@ class WindowsXpRoad(Road, unittest.TestCase):
         return tuple(int(v) for v in out.split())
 
     def test_choosing_a_message_takes_the_saver_over(self):
+        saver_was_active = self.a.saver_active()
         a = self.start(self.a)
         before = self.saver_settings()
         listener = self.peer.peer_listen(5963, 20, count=1)
@@ -296,8 +296,8 @@ class WindowsXpRoad(Road, unittest.TestCase):
         self.assertEqual(seen[-1][1:], (before[0], 1), "the time-out was not put back")
         self.expect_record(listener.collect(), "会議中")
         # Wine starts no saver from the idle time-out: the settings tell.
-        self.assertTrue(wait_until(lambda: self.system_ini_saver() is not None, 15), "SYSTEM.INI not written")
-        self.assertEqual(self.system_ini_saver().lower(), "c:\\windows\\system32\\ssmarque.scr")
+        self.assertTrue(wait_until(lambda: self.system_ini_boot() == BOOT_WITH_THE_MESSAGE_SAVER, 15),
+                        self.system_ini_boot())
         self.assertEqual(self.registry_text(), "会議中", "the message did not stay in the saver's settings")
 
         # The listed saver and the current one start by the process method.
@@ -322,7 +322,8 @@ class WindowsXpRoad(Road, unittest.TestCase):
 
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
-        self.assertIn("ScreenSaveJack=1", self.a.read("Pavlune.INI"), "take-over was not checked")
+        self.assertEqual(self.a.read("Pavlune.INI"), f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\n" +
+                         keys_at_exit(saver_was_active, ScreenSaveJack=1), "take-over was not checked")
 
 
 class Windows10Road(WindowsXpRoad):
@@ -335,7 +336,7 @@ class Windows10Road(WindowsXpRoad):
         self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\nKIND=0\r\n")
         a = self.start(self.a)
         self.choose(1)
-        self.assertTrue(wait_until(lambda: (self.system_ini_saver() or "").lower().endswith("\\sstext3d.scr"), 15))
+        self.assertTrue(wait_until(lambda: (self.system_ini_boot() or "").lower().endswith("\\sstext3d.scr\r\n"), 15))
         # Taken over: the message stays, shown as text instead of the clock.
         values = self.a.wine("reg", "query", key)[1].decode("cp932", "replace")
         self.assertRegex(values, r"DisplayString\s+REG_SZ\s+会議中")

@@ -352,33 +352,6 @@ TEST_F(AboutBoxTest, EnterAndEscapeCloseWithOk) {
     }
 }
 
-TEST_F(AboutBoxTest, ReadMeOpensTheFileBesideTheProgramAndCloses) {
-    ScratchFolder records;
-    ScratchFolder programFolder;
-    ScratchFolder workingDirectory;
-    std::string record = records.Path("opened.txt");
-    ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("txtfile", record));
-    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7), ERROR_SUCCESS);
-    WriteFileBytes(programFolder.Path("Pavlune1st.txt"), "はじめにお読みください\r\n");
-    WriteFileBytes(workingDirectory.Path("Pavlune1st.txt"), "別のフォルダ\r\n");
-
-    // Started from a shortcut or the Startup folder, the working folder is another one.
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(workingDirectory.Path("").c_str()));
-    INT_PTR result = Show([&](HWND box) { Click(FindControl(box, "&ReadMe")); }, programFolder.Path(""));
-    SetCurrentDirectoryA(previous);
-
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(FindWindowA(nullptr, kAboutBoxCaption), nullptr);
-    std::string opened = test::AwaitRecordedLine(record);
-    char expected[MAX_PATH];
-    GetLongPathNameA(programFolder.Path("Pavlune1st.txt").c_str(), expected, MAX_PATH);
-    char actual[MAX_PATH] = "";
-    GetLongPathNameA(opened.c_str(), actual, MAX_PATH);
-    EXPECT_EQ(lstrcmpiA(actual, expected), 0) << opened;
-}
-
 // A click on a link, as the mouse gives it; the link opens on the press.
 void ClickLink(HWND box, HWND link) {
     SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));

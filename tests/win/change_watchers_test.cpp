@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_menu.h"
 #include "saver/password_options.h"
@@ -70,10 +73,12 @@ TEST(ChangeWatchers, ARealChangeIsNoticedAndAQuietWaitIsNot) {
         {"registry",
          [&] { return std::make_unique<TRegWaitThread>(receiver.Handle(), kNotice, kTestKey, false); },
          [] { SetTestValue("after"); }},
+        // An editor saving in place, as Notepad does: the file was there before.
         {"folder",
          [&] { return std::make_unique<TFileWaitThread>(receiver.Handle(), kNotice, folder.Path(""), false); },
-         [&] { WriteFileBytes(folder.Path("Pavlune.TXT"), "会議中\r\n"); }},
+         [&] { WriteFileBytes(folder.Path("Pavlune.TXT"), "会議中\r\n帰宅\r\n"); }},
     };
+    WriteFileBytes(folder.Path("Pavlune.TXT"), "会議中\r\n");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         auto watcher = c.make();
@@ -93,15 +98,59 @@ TEST(ChangeWatchers, StopEndsTheWaitAtOnceAndLeavesNoHandle) {
     watcher.reset();
     EXPECT_LT(GetTickCount() - start, ChangeWatcher::kWaitMilliseconds / 2) << "the stop waited for a period";
 
-    DWORD before = 0;
-    DWORD after = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &before);
+    // Wine counts no handles (GetProcessHandleCount stays 0), but it gives each
+    // new handle the lowest free slot: a handle left open pushes up the
+    // highest of a batch of fresh ones.
+    auto highestFreshHandle = [] {
+        std::vector<HANDLE> fresh(100);
+        for (HANDLE& handle : fresh) handle = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        const HANDLE highest = *std::max_element(fresh.begin(), fresh.end());
+        for (HANDLE handle : fresh) CloseHandle(handle);
+        return highest;
+    };
+    const HANDLE empty = highestFreshHandle();
+    HANDLE held = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ASSERT_GT(highestFreshHandle(), empty) << "the measure does not see a handle left open";
+    CloseHandle(held);
+
+    const HANDLE before = highestFreshHandle();
     for (int cycle = 0; cycle < 50; ++cycle) {
         TRegWaitThread registry(receiver.Handle(), kNotice, kTestKey, false);
         TFileWaitThread files(receiver.Handle(), kNotice, folder.Path(""), false);
     }
-    GetProcessHandleCount(GetCurrentProcess(), &after);
-    EXPECT_EQ(after, before);
+    EXPECT_EQ(highestFreshHandle(), before);
+}
+
+// User and kernel time of this process so far.
+ULONGLONG ProcessCpuMilliseconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ticks = [](const FILETIME& time) { return (ULONGLONG{time.dwHighDateTime} << 32) | time.dwLowDateTime; };
+    return (ticks(kernel) + ticks(user)) / 10000;
+}
+
+// A key that is not there, a folder that is not there, and a key deleted
+// under its watch (every registration fails from then on): none may turn its
+// wait into a loop that spins or floods the window, and each still stops at once.
+TEST(ChangeWatchers, AWatchThatCannotBeSetUpCostsNothingAndStopsAtOnce) {
+    Receiver receiver;
+    ScratchFolder folder;
+    SetTestValue("x");
+    std::unique_ptr<ChangeWatcher> watchers[] = {
+        std::make_unique<TRegWaitThread>(receiver.Handle(), kNotice, kTestKey, false),
+        std::make_unique<TRegWaitThread>(receiver.Handle(), kNotice, "Software\\PavluneNoSuchKey", false),
+        std::make_unique<TFileWaitThread>(receiver.Handle(), kNotice, folder.Path("missing"), false),
+    };
+    Sleep(100);
+    ASSERT_EQ(RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey), ERROR_SUCCESS);
+
+    const ULONGLONG cpuBefore = ProcessCpuMilliseconds();
+    EXPECT_LE(receiver.NoticesWithin(2 * ChangeWatcher::kWaitMilliseconds + 500), 1) << "the deletion, then nothing";
+    EXPECT_LT(ProcessCpuMilliseconds() - cpuBefore, 500u) << "a watcher spun";
+
+    const DWORD start = GetTickCount();
+    for (auto& watcher : watchers) watcher.reset();
+    EXPECT_LT(GetTickCount() - start, ChangeWatcher::kWaitMilliseconds / 2) << "a stop waited for a period";
 }
 
 TEST(ChangeWatchers, UserHiveIsInTheProfileFolderOrTheWindowsFolder) {
@@ -216,6 +265,28 @@ TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartAndItsUndoingAtClose) {
         password.WriteBack();
         EXPECT_EQ(password.ReadPasswordState(), c.systemBefore);
     }
+}
+
+// The system's dialog, here a recording MPR.DLL that the library search
+// finds first (Wine is told to prefer it to its own).
+TEST_F(PasswordTest, PasswordChangeRunsTheSystemDialogOfTheSaverOverTheWindowGiven) {
+    ScratchFolder records;
+    SetEnvironmentVariableA("PAVLUNE_MPR_RECORD", records.Path("called.txt").c_str());
+    std::string folder = "Z:" + test::Environment("PAVLUNE_MPR_DIR");
+    std::replace(folder.begin(), folder.end(), '/', '\\');
+    ASSERT_EQ(GetModuleHandleA("MPR.DLL"), nullptr);
+    ASSERT_EQ(SHSetValueA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "mpr", REG_SZ, "native", 7),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(SetDllDirectoryA(folder.c_str()));
+    Receiver owner;
+    password_.RMenuPasswordChangeClick();
+    PasswordOptions::ChangeSaverPassword(owner.Handle());
+    SetDllDirectoryA(nullptr);
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "SCRSAVE %p 0 0\nSCRSAVE %p 0 0\n", static_cast<void*>(nullptr),
+                  static_cast<void*>(owner.Handle()));
+    EXPECT_EQ(test::ReadFileBytes(records.Path("called.txt")), expected) << "the menu's click has no owner";
+    EXPECT_EQ(GetModuleHandleA("MPR.DLL"), nullptr) << "the library stays loaded";
 }
 
 TEST_F(PasswordTest, AKeyThatCannotBeWrittenLeavesTheSwitchAsItWas) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <functional>
 #include <memory>
@@ -33,6 +35,20 @@ const std::regex kStamp(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)");
 void PumpFor(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
+}
+
+// Hands out every message but the timer's, as Windows does while posted
+// messages keep coming: it makes WM_TIMER only when none is waiting.
+void PumpWithoutTimers(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, WM_TIMER - 1, PM_REMOVE) ||
+               PeekMessageA(&message, nullptr, WM_TIMER + 1, 0xFFFF, PM_REMOVE)) {
+            DispatchMessageA(&message);
+        }
+        Sleep(5);
+    }
 }
 
 // GCC 12 warns wrongly about "literal" + std::string at -O3, so texts with
@@ -132,6 +148,44 @@ TEST_F(LanPresenceTest, StateRequestIsAnsweredWithAReplayThatKeepsItsStamp) {
     EXPECT_EQ(Row("鈴木"), nullptr) << "a state request adds no row";
 }
 
+// Requests keep coming faster than the interval: the answer held back by
+// the first of them still goes out once the interval is over.
+TEST_F(LanPresenceTest, StreamOfStateRequestsIsAnsweredWithinTheAnswerInterval) {
+    RawSocket other(kTestPort);
+    presence_->BroadcastState(std::string("外出\\") + kMyName, false);
+    ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; }));
+    const std::string request = std::string("2002/01/01 00:00:00\\\\GETSTATE\\ \\鈴木\\総務部") + '\0';
+    other.SendTo(kPresencePort, request);
+    ASSERT_TRUE(Settle(other));  // answered at once: the next answer waits for the interval
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\LOGOFF\\ \\") + kMyName + '\0');
+    bool gone = false;
+    bool back = false;
+    for (int i = 0; i < 40 && !back; ++i) {  // 2 s of requests, 20 a second
+        other.SendTo(kPresencePort, request);
+        PumpWithoutTimers(50);
+        if (!Row("山田")) gone = true;
+        else back = gone;
+    }
+    EXPECT_TRUE(gone);
+    EXPECT_TRUE(back) << "no answer while the requests kept coming";
+}
+
+// Over 2,048 bytes, the burst's last datagram cannot be read: the rows
+// before it still reach the open list within the refill interval.
+TEST_F(LanPresenceTest, OpenListShowsABurstWhoseLastDatagramCannotBeRead) {
+    constexpr std::size_t kRecords = 999;
+    RawSocket other(kTestPort);
+    presence_->N8Click();
+    for (std::size_t i = 0; i < kRecords; ++i) {
+        other.SendTo(kPresencePort, Numbered("2002/01/01 00:00:00\\会議中\\b", static_cast<int>(i)) + "\\課" + '\0');
+    }
+    other.SendTo(kPresencePort, std::string(3000, 'x'));
+    ASSERT_TRUE(PumpUntil([&] { return presence_->Table().Rows().size() == kRecords; }))
+        << presence_->Table().Rows().size();
+    PumpFor(300);
+    EXPECT_EQ(presence_->StatusWindow()->Rows().size(), kRecords);
+}
+
 TEST_F(LanPresenceTest, AfterRefreshARequestIsAnsweredWithTheBareLogOffReply) {
     RawSocket other(kTestPort);
     presence_->BroadcastState(std::string("外出\\") + kMyName, false);
@@ -149,6 +203,42 @@ TEST_F(LanPresenceTest, CommandWordInOtherLetterCaseIsReadAsAStatusRecord) {
     ASSERT_NE(Row("小文字"), nullptr);
     EXPECT_EQ(Row("小文字")->Whereabouts, " ");
     EXPECT_EQ(presence_->LastSentState(), "") << "no answer was sent";
+}
+
+// ---- The open list ------------------------------------------------------------------
+
+int listRefills = 0;
+WNDPROC listProcedure = nullptr;
+
+LRESULT CALLBACK CountingRefills(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == LVM_DELETEALLITEMS) ++listRefills;
+    return CallWindowProcA(listProcedure, window, message, wParam, lParam);
+}
+
+// The user types in another window while a burst of colleagues' records arrives.
+TEST_F(LanPresenceTest, BurstRefillsTheOpenListFarLessThanOncePerRecordAndLeavesTheKeyboard) {
+    presence_->N8Click();
+    HWND list = FindWindowExA(presence_->StatusWindow()->Handle(), nullptr, WC_LISTVIEWA, nullptr);
+    listRefills = 0;
+    listProcedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountingRefills)));
+    HWND typing = CreateWindowExA(0, "EDIT", "typing", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    SetForegroundWindow(typing);
+    PumpFor(100);
+    ASSERT_EQ(GetForegroundWindow(), typing);
+
+    constexpr int kBurst = 300;
+    RawSocket other(kTestPort);
+    for (int i = 0; i < kBurst; ++i) {
+        std::string record = "2002/01/01 00:00:00\\会議中\\";
+        other.SendTo(kPresencePort, record.append(Numbered("同僚", i)).append("\\課", 4));
+    }
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == kBurst; }));
+    EXPECT_GE(listRefills, 1);
+    EXPECT_LT(listRefills, kBurst / 10) << "the list was refilled for nearly every record";
+    EXPECT_EQ(GetForegroundWindow(), typing) << "a colleague's news took the keyboard";
+    DestroyWindow(typing);
 }
 
 // ---- Leaving --------------------------------------------------------------------

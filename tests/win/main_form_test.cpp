@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <tuple>
 
+#include "about/about_box.h"
 #include "saver/screen_saver_active.h"
 #include "win/files.h"
 #include "win_test_support.h"
@@ -20,6 +22,12 @@ using test::ReadFileBytes;
 using test::ScratchFolder;
 using test::ScriptedDialogs;
 using test::WriteFileBytes;
+
+// Handles messages for that long; for showing that something did not happen.
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    test::PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
+}
 
 // A definition line with an entry icon.
 std::string IconLine(const std::string& icon, const char* caption) {
@@ -290,8 +298,7 @@ TEST_F(MainFormTest, InvalidIconIsReported) {
     Finish();
 }
 
-TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile) {
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nAutoReload=0\r\n");
+TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuOnceTheFolderIsQuietAndWaitsOutAHalfWrittenFile) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
     EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u);
@@ -300,7 +307,8 @@ TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile)
     WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n");
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
     EXPECT_FALSE(PumpMessages());
-    ASSERT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u) << "a whole file is read at once";
+    EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u) << "read at the first notice of a save";
+    ASSERT_TRUE(test::PumpUntil([&] { return form_->MessageMenu().Menu().Entries.size() == 1u; }));
     EXPECT_EQ(form_->MessageMenu().Menu().DefaultMessageItem, nullptr);
 
     // An editor caught between truncating the file and writing it again.
@@ -327,13 +335,28 @@ TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuAndWaitsOutAHalfWrittenFile)
     Finish();
 }
 
+TEST_F(MainFormTest, SwitchingAutomaticReloadOffCancelsTheReloadWaitingForAQuietFolder) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    WriteFileBytes(Path("Pavlune.TXT"), "");  // the user's editor is half-way
+    PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+    PumpMessages();
+    form_->CommandMenu().Item("RMenuAutoMenuReload").OnClick();
+    EXPECT_FALSE(form_->CommandMenu().IsChecked("RMenuAutoMenuReload"));
+    PumpFor(1000);
+    EXPECT_TRUE(dialogs_.Messages.empty()) << "the waiting reload ran and found the file empty";
+    EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 4u);
+    CloseAndPump();
+    Finish();
+}
+
 TEST_F(MainFormTest, IconErrorOnReloadIsShownByTheMessageBoundary) {
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nAutoReload=0\r\n");
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     Start();
     WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n" + IconLine(Path("gone.ico"), "昼食"));
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
-    EXPECT_FALSE(PumpMessages());
+    ASSERT_TRUE(test::PumpUntil([&] { return !dialogs_.Messages.empty(); }));
+    PumpFor(500);
     ASSERT_EQ(dialogs_.Messages.size(), 1u);
     EXPECT_EQ(dialogs_.Messages[0].Text, "ファイル " + Path("gone.ico") + " は開けません.");
     EXPECT_EQ(form_->MessageMenu().Menu().Entries.size(), 1u);
@@ -364,6 +387,68 @@ TEST_F(MainFormTest, SessionEndSavesTheSettings) {
     DeleteFileA(Path("Pavlune.INI").c_str());
     Finish();
     EXPECT_FALSE(FileExists(Path("Pavlune.INI"))) << "the settings are written once";
+}
+
+// Another program switches the saver password on while this one runs.
+TEST_F(MainFormTest, PasswordSwitchedOutsideIsFollowedAndKeptAtClose) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    const bool nt = test::ReportedVersion().dwPlatformId == VER_PLATFORM_WIN32_NT;
+    auto setOutside = [nt](DWORD on) {
+        HKEY key = nullptr;
+        RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\desktop", 0, KEY_SET_VALUE, &key);
+        if (nt) RegSetValueExA(key, "ScreenSaverIsSecure", 0, REG_SZ, reinterpret_cast<const BYTE*>(on ? "1" : "0"), 2);
+        else RegSetValueExA(key, "ScreenSaveUsePassword", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), 4);
+        RegCloseKey(key);
+    };
+    setOutside(0);
+    Start();
+    ASSERT_FALSE(form_->CommandMenu().IsChecked("RMenuPasswordEnabled"));
+    setOutside(1);
+    // Windows 95 rewrites its registry file, whose folder is watched there.
+    if (form_->VersionInfo.Windows95) WriteFileBytes(GetUserHivePath(), "");
+    EXPECT_TRUE(test::PumpUntil([&] { return form_->CommandMenu().IsChecked("RMenuPasswordEnabled"); }))
+        << "the menu did not follow";
+    CloseAndPump();
+    EXPECT_TRUE(form_->Password().ReadPasswordState()) << "the close wrote the old state back";
+    Finish();
+    setOutside(0);
+}
+
+// Started from a shortcut or the Startup folder, the working folder is
+// another one; the files still open from beside the program.
+TEST_F(MainFormTest, PhraseListAndReadMeOpenBesideTheProgramWhateverTheWorkingFolder) {
+    ScratchFolder records;
+    ScratchFolder workingFolder;
+    ASSERT_EQ(RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, "txtfile", 7), ERROR_SUCCESS);
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    for (const char* name : {"Pavlune.2.txt", "Pavlune1st.txt"}) {
+        WriteFileBytes(Path(name), "");
+        WriteFileBytes(workingFolder.Path(name), "");
+    }
+    Start();
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(workingFolder.Path("").c_str()));
+    auto expectOpened = [&](const char* name, const std::function<void()>& open) {
+        const std::string record = records.Path(std::string(name) + ".opened");
+        ASSERT_NO_FATAL_FAILURE(test::RecordShellOpen("txtfile", record));
+        open();
+        const std::string line = test::AwaitRecordedLine(record);
+        char expected[MAX_PATH] = "";
+        char actual[MAX_PATH] = "";
+        GetLongPathNameA(Path(name).c_str(), expected, MAX_PATH);
+        GetLongPathNameA(line.c_str(), actual, MAX_PATH);
+        EXPECT_EQ(lstrcmpiA(actual, expected), 0) << line;
+    };
+    PopupMenuModel& menu = form_->CommandMenu();
+    expectOpened("Pavlune.2.txt", [&] { menu.Item("RMenuOpenAddStringsFile").Items.at(0).OnClick(); });
+    expectOpened("Pavlune1st.txt", [&] {
+        auto readMe = [](HWND box) { SendMessageA(FindWindowExA(box, nullptr, "Button", "&ReadMe"), BM_CLICK, 0, 0); };
+        EXPECT_TRUE(test::WatchModal(kAboutBoxCaption, readMe, [&] { menu.Item("RMenuAbout").OnClick(); }, IDCANCEL));
+    });
+    SetCurrentDirectoryA(previous);
+    CloseAndPump();
+    Finish();
 }
 
 TEST_F(MainFormTest, PasswordChangeIsHiddenOnTheNtLine) {

@@ -2,12 +2,18 @@
 // registry, and the program itself run as Windows runs it, full screen
 // (/s), as a preview in a window (/p) and with its settings dialog (/c).
 // PAVLUNE_MARQUEE_SAVER names the built program.
+#include "marquee/marquee_motion.h"
 #include "marquee/marquee_registry.h"
 #include "marquee/marquee_view.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win_test_support.h"
@@ -125,14 +131,18 @@ struct Screenshot {
         ReleaseDC(nullptr, screen);
     }
     DWORD At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
-    // The leftmost column holding that colour; -1 when none does.
-    int LeftmostOf(DWORD color) const {
-        for (int x = 0; x < Width; ++x) {
-            for (int y = 0; y < Height; ++y) {
-                if (At(x, y) == color) return x;
+    // The smallest rectangle holding every pixel of that colour; nothing when none has it.
+    std::optional<RECT> BoundsOf(DWORD color) const {
+        RECT bounds{Width, Height, -1, -1};
+        for (int y = 0; y < Height; ++y) {
+            for (int x = 0; x < Width; ++x) {
+                if (At(x, y) != color) continue;
+                bounds = {std::min<LONG>(bounds.left, x), std::min<LONG>(bounds.top, y),
+                          std::max<LONG>(bounds.right, x + 1), std::max<LONG>(bounds.bottom, y + 1)};
             }
         }
-        return -1;
+        if (bounds.right < 0) return std::nullopt;
+        return bounds;
     }
     double ShareOf(DWORD color) const {
         std::size_t count = 0;
@@ -185,6 +195,28 @@ TEST_F(MarqueeSaverTest, ValuesOfOtherTypesOrMalformedGiveTheirDefaults) {
 
 // ---- The program ----
 
+// Opens the system's choice behind a button of the settings dialog, makes
+// it with choose(choice) and takes it with OK.
+void Choose(HWND box, const char* button, const std::function<void(HWND choice)>& choose) {
+    HWND clicked = FindWindowExA(box, nullptr, "Button", button);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(clicked), BN_CLICKED), reinterpret_cast<LPARAM>(clicked));
+    HWND choice = nullptr;
+    ASSERT_TRUE(test::PumpUntil([&] {
+        do choice = FindWindowExA(nullptr, choice, "#32770", nullptr);
+        while (choice && GetWindow(choice, GW_OWNER) != box);
+        return choice && IsWindowVisible(choice);
+    })) << button;
+    choose(choice);
+    PostMessageA(choice, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(test::PumpUntil([&] { return !IsWindow(choice); })) << button;
+}
+
+// Fills the red, green and blue fields of the colour choice.
+std::function<void(HWND)> Colour(MarqueeColor colour) {
+    const int fields[] = {colour.Red, colour.Green, colour.Blue};
+    return [=](HWND choice) { for (int i = 0; i < 3; ++i) SetDlgItemInt(choice, 706 + i, fields[i], FALSE); };
+}
+
 TEST_F(MarqueeSaverTest, SettingsDialogCreatesTheKeyWithEveryValue) {
     SaverProcess saver("/c");
     HWND box = AwaitWindow("#32770", "伝言板の設定");
@@ -192,11 +224,24 @@ TEST_F(MarqueeSaverTest, SettingsDialogCreatesTheKeyWithEveryValue) {
     HWND field = FindWindowExA(box, nullptr, "Edit", nullptr);
     ASSERT_NE(field, nullptr);
     SetWindowTextA(field, "昼食中");
+    MarqueeSettings expected = DefaultMarqueeSettings();
+    expected.Text = "昼食中";
+    expected.TextColor = {255, 0, 255};
+    expected.BackgroundColor = {0, 128, 0};
+    expected.Size = 36;
+    Choose(box, "文字の色(&C)...", Colour(expected.TextColor));
+    Choose(box, "背景の色(&B)...", Colour(expected.BackgroundColor));
+    Choose(box, "フォント(&F)...", [&](HWND choice) {  // 36 points, in the script the choice shows
+        HWND size = GetDlgItem(choice, 0x472);
+        SendMessageA(size, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("36"));
+        SendMessageA(choice, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE), reinterpret_cast<LPARAM>(size));
+        const LRESULT script = SendDlgItemMessageA(choice, 0x474, CB_GETCURSEL, 0, 0);
+        expected.CharSet = static_cast<int>(
+            script == CB_ERR ? DEFAULT_CHARSET : SendDlgItemMessageA(choice, 0x474, CB_GETITEMDATA, script, 0));
+    });
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(saver.Ended());
 
-    MarqueeSettings expected = DefaultMarqueeSettings();
-    expected.Text = "昼食中";
     EXPECT_EQ(ReadMarqueeSettings(), expected);
     for (const auto& [name, value] : FormatMarqueeSettings(expected)) {
         EXPECT_EQ(StoredString(name), value + '\0') << name;
@@ -247,8 +292,25 @@ TEST_F(MarqueeSaverTest, PreviewDrawsOnlyInsideTheGivenWindow) {
     DestroyWindow(frame);
 }
 
-TEST_F(MarqueeSaverTest, FullScreenScrollsTheTextLeftAndEndsOnAKey) {
-    ASSERT_TRUE(WriteMarqueeSettings({"会議中", "ＭＳ Ｐゴシック", 72, 20, {255, 255, 0}, {0, 0, 128}, 128}));
+// How wide a text is drawn in a face at a size, as the saver draws it.
+LONG TextWidth(const MarqueeSettings& look, const std::string& face) {
+    HDC screen = GetDC(nullptr);
+    HFONT font = CreateFontA(-MulDiv(look.Size, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_BOLD, FALSE,
+                             FALSE, FALSE, static_cast<BYTE>(look.CharSet), 0, 0, 0, 0, face.c_str());
+    HGDIOBJ previous = SelectObject(screen, font);
+    SIZE extent{};
+    GetTextExtentPoint32A(screen, look.Text.c_str(), static_cast<int>(look.Text.size()), &extent);
+    DeleteObject(SelectObject(screen, previous));
+    ReleaseDC(nullptr, screen);
+    return extent.cx;
+}
+
+TEST_F(MarqueeSaverTest, FullScreenScrollsTheStoredLookLeftAndEndsOnAKey) {
+    // A fixed-pitch face: in the default one the same text has another width.
+    const MarqueeSettings look{"iiiiiiiiiiii", "IPAGothic", 36, 3, {255, 255, 0}, {0, 0, 128}, 128};
+    const LONG width = TextWidth(look, look.Font);
+    ASSERT_GT(std::abs(width - TextWidth(look, DefaultMarqueeSettings().Font)), width / 4) << "faces alike";
+    ASSERT_TRUE(WriteMarqueeSettings(look));
     SaverProcess saver("/s");
     HWND screen = AwaitWindow("PavluneMarquee", nullptr);
     ASSERT_NE(screen, nullptr);
@@ -257,17 +319,31 @@ TEST_F(MarqueeSaverTest, FullScreenScrollsTheTextLeftAndEndsOnAKey) {
     EXPECT_EQ(area.right - area.left, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(area.bottom - area.top, GetSystemMetrics(SM_CYSCREEN));
 
-    // The text enters on the right and moves left: two later pictures in a
-    // row find it further left (a new pass starts again on the right).
-    int leftward = 0;
-    int previous = -1;
-    EXPECT_TRUE(test::PumpUntil([&] {
-        Screenshot shot;
-        int left = shot.LeftmostOf(kYellow);
-        if (left >= 0 && previous >= 0) leftward = left < previous ? leftward + 1 : 0;
-        previous = left;
-        return leftward >= 2 && shot.ShareOf(kNavy) > 0.5;
-    })) << "no text moving left on a navy screen";
+    // The text enters on the right and moves left: two pictures a second
+    // apart with all of it on the screen (a new pass starts again on the right).
+    std::optional<std::pair<RECT, DWORD>> first;
+    double pixelsPerSecond = 0;
+    LONG shownWidth = 0;
+    double navyShare = 0;
+    EXPECT_TRUE(test::PumpUntil(
+        [&] {
+            const DWORD tick = GetTickCount();
+            Screenshot shot;
+            const std::optional<RECT> text = shot.BoundsOf(kYellow);
+            // Off the edges by more than the gap between two letters.
+            if (!text || text->left < width / 4 || text->right > shot.Width - width / 4) return false;
+            if (!first || text->left >= first->first.left) first.emplace(*text, tick);
+            if (tick - first->second < 1000) return false;
+            pixelsPerSecond = (first->first.left - text->left) * 1000.0 / (tick - first->second);
+            shownWidth = text->right - text->left;
+            navyShare = shot.ShareOf(kNavy);
+            return true;
+        },
+        60000))
+        << "no yellow text moving left";
+    EXPECT_NEAR(shownWidth, width, width / 8) << "drawn in another face or size";
+    EXPECT_NEAR(pixelsPerSecond, PixelsPerSecond(look.Speed), PixelsPerSecond(look.Speed) / 3) << "another speed";
+    EXPECT_GT(navyShare, 0.5) << "another background";
 
     SaverProcess second("/s");
     EXPECT_TRUE(second.Ended()) << "a second start leaves the running saver alone";
