@@ -2,6 +2,7 @@
 
 #include "about/about_box.h"
 #include "app/settings_file.h"
+#include "lan/presence.h"
 #include "menu/add_string_dialog.h"
 #include "common/error.h"
 #include "common/paths.h"
@@ -60,7 +61,7 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     LoadCommandImages(pictureSize);
     launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
         Handle(), VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_.get(),
-        [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT")});
+        [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT"), programFolder_});
     WireCommands();
     presence_ = std::make_unique<LanPresence>(Handle(), context.Instance, context.Dialogs, MyName);
     WithErrorBox(context_.Dialogs, Handle(), [this] { FormCreate(); });
@@ -172,9 +173,12 @@ void TPavluneMainForm::FormCreate() {
     launcher_->BuildSaverSubmenu();
     // 19. The phrase files named by the message menu.
     BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu(), programFolder_);
-    // 20. The user's name on the LAN, and the subnets and PCs beyond the
-    //     router that hear this PC too.
-    MyName = settings.ReadText("MyName", "");
+    // 20. The user's name on the LAN, asked for once when the file has none,
+    //     so that colleagues can tell this PC's records from the first one;
+    //     a program that is ending for its definition file asks nothing. Then
+    //     the subnets and PCs beyond the router that hear this PC too.
+    if (settings.HasKey("MyName")) MyName = settings.ReadText("MyName", "");
+    else if (!messageMenu_->Ending()) AskMyName(settings);
     BroadcastList broadcastTo = ParseBroadcastList(settings.ReadText("BroadcastTo", ""));
     presence_->SetBroadcastTargets(broadcastTo.Targets);
     // 21. Nothing is written at start-up; the settings file needs no closing.
@@ -184,6 +188,18 @@ void TPavluneMainForm::FormCreate() {
     if (!broadcastTo.Skipped.empty()) {
         context_.Dialogs.ShowMessage(Handle(), SkippedEntriesMessage(broadcastTo.Skipped), kApplicationTitle,
                                      MB_OK | MB_ICONEXCLAMATION);
+    }
+}
+
+// Cancel stores an empty name, so the question does not come back. A file
+// that cannot be written is reported, and the name holds while the program runs.
+void TPavluneMainForm::AskMyName(SettingsFile& settings) {
+    std::optional<PresenceNameFields> answer = context_.Dialogs.AskPresenceName(Handle());
+    if (answer) MyName = ComposeMyName(answer->Name, answer->Category1, answer->Category2);
+    try {
+        settings.WriteText("MyName", MyName);
+    } catch (const std::exception& e) {
+        ShowErrorBox(context_.Dialogs, Handle(), e.what());
     }
 }
 
@@ -325,9 +341,9 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     std::string previousText = saverText_.ExchangeSaverText(settingsName, message);
     std::string previousDemoType;
     if (commandMenu_.IsChecked("RMenu3D")) previousDemoType = saverText_.ExchangeSaverDemoType(settingsName, "0");
-    std::string fileBaseName = saverText_.GetSaverName(kSaverFileBaseName);
+    ThreeDTextDisplay previousDisplay = saverText_.ExchangeThreeDTextDisplay(message);
     presence_->BroadcastState(StatusPayload(message, MyName), false);
-    launcher_->StartSaver(fileBaseName + ".SCR", false);
+    launcher_->StartSaver(launcher_->MessageSaverPath(), false);
 
     if (commandMenu_.IsChecked("RMenuScreenSaverJack")) {
         launcher_->TakeOver();
@@ -336,6 +352,7 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     settingsName = saverText_.GetSaverName(kSaverSettingsName);
     saverText_.ExchangeSaverText(settingsName, previousText);
     if (commandMenu_.IsChecked("RMenu3D")) saverText_.ExchangeSaverDemoType(settingsName, previousDemoType);
+    saverText_.RestoreThreeDTextDisplay(previousDisplay);
 }
 
 void TPavluneMainForm::RMenuAboutClick() {

@@ -32,6 +32,8 @@ inline constexpr UINT WM_TRAY_NOTIFY = WM_APP + 905;            // 33673: mouse 
 
 inline constexpr const char* kMainFormClassName = "TPavluneMainForm";
 
+class SettingsFile;
+
 class TPavluneMainForm {
 public:
     struct Context {
@@ -82,6 +84,7 @@ private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void FormCreate();
+    void AskMyName(SettingsFile& settings);
     bool FormCloseQuery();
     void FormClose();
     void RestoreSaverActive() noexcept;

@@ -23,12 +23,18 @@ std::string SettingsFile::ReadText(const char* key, const std::string& defaultVa
     return buffer;
 }
 
-void SettingsFile::WriteBoolean(const char* key, bool value) {
+// A missing key reads as the default, whichever it is; a key that is there
+// reads as its value, which cannot equal two different defaults.
+bool SettingsFile::HasKey(const char* key) const { return ReadText(key, "0") != "0" || ReadText(key, "1") != "1"; }
+
+void SettingsFile::WriteBoolean(const char* key, bool value) { WriteText(key, value ? "1" : "0"); }
+
+void SettingsFile::WriteText(const char* key, const std::string& value) {
     // A file the user made read-only is not ours to change, even where the
     // system would let an administrator write through the attribute.
     DWORD attributes = GetFileAttributesA(path_.c_str());
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (readOnly || !WritePrivateProfileStringA(kSettingsSection, key, value ? "1" : "0", path_.c_str())) {
+    if (readOnly || !WritePrivateProfileStringA(kSettingsSection, key, value.c_str(), path_.c_str())) {
         throw Error(path_ + " に書き込めません");
     }
 }

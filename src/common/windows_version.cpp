@@ -12,6 +12,7 @@ WindowsVersion MakeWindowsVersion(unsigned long platformId, unsigned long majorV
     version.Windows95 = !version.Nt && minorVersion == 0;
     version.Above40 = majorVersion > 4 || (majorVersion == 4 && minorVersion > 0);
     version.ExtendedMenuItems = version.Above40;
+    version.Vista = version.Nt && majorVersion >= 6;
     return version;
 }
 

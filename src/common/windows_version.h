@@ -11,6 +11,7 @@ struct WindowsVersion {
     // Menu items with pictures drawn by the program and the full item
     // record (98, Me, 2000 and later); 95 and NT4 take only the short record.
     bool ExtendedMenuItems = false;
+    bool Vista = false;      // NT line 6.0 and later (Vista to 11)
 };
 
 // From the version record: platform id 2 is the NT line, any other value

@@ -88,6 +88,12 @@ std::string PresenceText(const LocalTime& time, std::string_view payload) {
     return text;
 }
 
+std::string ComposeMyName(std::string_view name, std::string_view category1, std::string_view category2) {
+    std::string myName = std::string(name) + kSeparator + std::string(category1);
+    if (!category2.empty()) myName.append(1, kSeparator).append(category2);
+    return myName;
+}
+
 std::string SenderName(std::string_view myName) {
     const std::size_t separator = FindChar(myName, kSeparator);
     if (separator == npos) return {};

@@ -35,6 +35,10 @@ inline constexpr const char* kBareLogOffPayload = "\\LOGOFF";
 // stamp \ payload: the text of a presence datagram (a zero byte follows on the wire).
 std::string PresenceText(const LocalTime& time, std::string_view payload);
 
+// MyName as the first start composes it: name \ category 1, and \ category 2
+// when there is one.
+std::string ComposeMyName(std::string_view name, std::string_view category1, std::string_view category2);
+
 // The name part of MyName: up to its first backslash; empty without one.
 std::string SenderName(std::string_view myName);
 

@@ -84,6 +84,7 @@ void MessageMenuLoader::LoadMessageMenu() {
 }
 
 void MessageMenuLoader::EndProgram(const std::string& message) {
+    ending_ = true;
     dialogs_.ShowMessage(owner_, message, kApplicationTitle, MB_OK | MB_ICONSTOP);
     // The asking operation finishes first; the message loop then ends.
     PostMessageA(owner_, WM_QUIT, 0, 0);

@@ -25,6 +25,10 @@ public:
     // that cannot be loaded throws, leaving the entries of the lines before it.
     void LoadMessageMenu();
 
+    // Whether a fatal definition file has ended the program: the message
+    // loop stops at the next message.
+    bool Ending() const { return ending_; }
+
     const std::string& DefinitionPath() const { return definitionPath_; }
     MessageMenu& Menu() { return menu_; }
     const MessageMenu& Menu() const { return menu_; }
@@ -39,6 +43,7 @@ private:
     UserDialogs& dialogs_;
     MessageMenu menu_;
     UniqueImageList images_;
+    bool ending_ = false;
 };
 
 }  // namespace pavlune

@@ -8,6 +8,7 @@
 #include "common/error.h"
 #include "saver/saver_files.h"
 #include "saver/screen_saver_active.h"
+#include "win/files.h"
 #include "win/handles.h"
 #include "win/win_util.h"
 
@@ -97,7 +98,7 @@ void SaverLauncher::StartByIdleTimeout(bool wasActive) {
     WriteScreenSaverActive(wasActive);
 }
 
-void SaverLauncher::StartCurrentSaver() { StartSaver(ReadCurrentSaver(MessageSaverFileName()), true); }
+void SaverLauncher::StartCurrentSaver() { StartSaver(ReadCurrentSaver(MessageSaverPath()), true); }
 
 void SaverLauncher::RMenuStartScreenSaverClick() {
     if (RightButtonChose()) {
@@ -128,7 +129,7 @@ void SaverLauncher::RScreenSaverConfigClick() {
     OpenConfiguration(current);
 }
 
-void SaverLauncher::RMenuMarqueeSaverConfigClick() { OpenConfiguration(MessageSaverFileName()); }
+void SaverLauncher::RMenuMarqueeSaverConfigClick() { OpenConfiguration(MessageSaverPath()); }
 
 void SaverLauncher::RMenuOpenStringTableClick() { OpenWithShell(nullptr, context_.DefinitionFilePath); }
 
@@ -138,7 +139,10 @@ void SaverLauncher::BuildSaverSubmenu() {
     std::string folder = WithTrailingBackslash(directory);
     WIN32_FIND_DATAA found{};
     UniqueFindHandle search(directory.empty() ? INVALID_HANDLE_VALUE : FindFirstFileA((folder + "*.scr").c_str(), &found));
-    if (!search) {
+    // The message saver the program brings along, where the system lacks one.
+    std::string besideProgram =
+        SaverBesideProgram(GetSaverName(false, context_.Version, kSaverFileBaseName) + ".SCR");
+    if (!search && besideProgram.empty()) {
         context_.Dialogs.ShowMessage(context_.MainWindow, "スクリーンセーバーが見つかりません", kApplicationTitle,
                                      MB_OK);
         start.Enabled = false;
@@ -146,12 +150,18 @@ void SaverLauncher::BuildSaverSubmenu() {
     }
 
     std::vector<SaverListEntry> savers;
-    do {
-        // A folder named like a saver cannot be started.
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        std::string path = folder + found.cFileName;
-        InsertSaverSorted(savers, {GetSaverDisplayName(path), path}, CompareDisplayNames);
-    } while (FindNextFileA(search.get(), &found));
+    if (search) {
+        do {
+            // A folder named like a saver cannot be started.
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            std::string path = folder + found.cFileName;
+            InsertSaverSorted(savers, {GetSaverDisplayName(path), path}, CompareDisplayNames);
+        } while (FindNextFileA(search.get(), &found));
+    }
+
+    if (!besideProgram.empty()) {
+        InsertSaverSorted(savers, {GetSaverDisplayName(besideProgram), besideProgram}, CompareDisplayNames);
+    }
 
     start.Items.clear();
     MenuItem current;
@@ -179,7 +189,8 @@ void SaverLauncher::BuildSaverSubmenu() {
 void SaverLauncher::TakeOver() {
     // The user's switch-off holds: the saver becomes current but stays off.
     WriteScreenSaverActive(!context_.CommandMenu.IsChecked("RMenuScreenSaverDisabled"));
-    std::string path = WithTrailingBackslash(SystemDirectory()) + MessageSaverFileName();
+    std::string path = SaverBesideProgram(MessageSaverFileName());
+    if (path.empty()) path = WithTrailingBackslash(SystemDirectory()) + MessageSaverFileName();
     if (!WritePrivateProfileStringA(kBootSection, kCurrentSaverKey, path.c_str(), kSystemIni)) {
         throw Error(std::string(kSystemIni) + " に書き込めません");
     }
@@ -214,6 +225,19 @@ void SaverLauncher::WireCommands() {
 
 std::string SaverLauncher::MessageSaverFileName() const {
     return context_.SaverText.GetSaverName(kSaverFileBaseName) + ".SCR";
+}
+
+std::string SaverLauncher::MessageSaverPath() const {
+    std::string beside = SaverBesideProgram(MessageSaverFileName());
+    return beside.empty() ? MessageSaverFileName() : beside;
+}
+
+// A saver in the system directory wins: an administrator installed it there.
+std::string SaverLauncher::SaverBesideProgram(const std::string& fileName) const {
+    std::string directory = SystemDirectory();
+    if (!directory.empty() && IsFile(WithTrailingBackslash(directory) + fileName)) return {};
+    if (context_.ProgramFolder.empty() || !IsFile(context_.ProgramFolder + fileName)) return {};
+    return PathWithoutBlanks(context_.ProgramFolder + fileName);
 }
 
 }  // namespace pavlune

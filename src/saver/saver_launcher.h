@@ -28,6 +28,7 @@ public:
         HIMAGELIST CommandImages;               // the command menu's pictures; saver icons are appended
         std::function<void()> ClearLastSentState;  // called after a saver started as a process has ended
         std::string DefinitionFilePath;         // the menu definition file, opened by RMenuOpenStringTable
+        std::string ProgramFolder;              // ends in a backslash; may hold the message saver
     };
 
     // The item of the start submenu that starts the current saver.
@@ -70,10 +71,18 @@ public:
     // start-up.
     void BuildSaverSubmenu();
 
+    // The message saver as it is started and configured: its file name,
+    // found in the system directory; or, when the system directory lacks it
+    // and the program's folder has it (as an unzipped copy of the program
+    // brings it), that file's full path, in short form where it holds a
+    // blank and the system gives one.
+    std::string MessageSaverPath() const;
+
     // Makes the message saver the system's current saver: the active flag
-    // goes on (unless the saver is switched off in the command menu), and SYSTEM.INI [boot] SCRNSAVE.EXE gets the saver's full
-    // path. Throws Error "SYSTEM.INI に書き込めません" when SYSTEM.INI refuses
-    // the write.
+    // goes on (unless the saver is switched off in the command menu), and
+    // SYSTEM.INI [boot] SCRNSAVE.EXE gets the saver's full path (the one
+    // beside the program when the system directory lacks it). Throws Error
+    // "SYSTEM.INI に書き込めません" when SYSTEM.INI refuses the write.
     void TakeOver();
 
     // The name a saver file is listed under: on the NT line its string
@@ -91,6 +100,7 @@ public:
 
 private:
     std::string MessageSaverFileName() const;
+    std::string SaverBesideProgram(const std::string& fileName) const;
     void StartAsProcess(const std::string& path, bool wasActive);
     void StartByIdleTimeout(bool wasActive);
 

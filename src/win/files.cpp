@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "common/sjis.h"
 #include "win/handles.h"
 
 namespace pavlune {
@@ -19,6 +20,20 @@ std::string ModuleFileName() {
         }
         path.resize(path.size() * 2);
     }
+}
+
+bool IsFile(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string PathWithoutBlanks(const std::string& path) {
+    if (FindChar(path, ' ') == std::string::npos) return path;
+    char shortPath[MAX_PATH] = {};
+    DWORD length = GetShortPathNameA(path.c_str(), shortPath, sizeof shortPath);
+    // A volume without short names hands back the long path.
+    if (length == 0 || length >= sizeof shortPath || FindChar(shortPath, ' ') != std::string::npos) return path;
+    return std::string(shortPath, length);
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {

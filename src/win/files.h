@@ -10,6 +10,13 @@ namespace pavlune {
 // Full path of the running program file.
 std::string ModuleFileName();
 
+// Whether a file (not a folder) is there.
+bool IsFile(const std::string& path);
+
+// The path the system can pass on a command line without quotes: its short
+// form when it holds a blank and the system gives one, else as it is.
+std::string PathWithoutBlanks(const std::string& path);
+
 // The whole file as bytes; nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 

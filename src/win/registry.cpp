@@ -27,4 +27,23 @@ bool WriteRegistryString(HKEY key, const char* valueName, const std::string& tex
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
+RegistryValue ReadRegistryValue(HKEY key, const char* valueName) {
+    RegistryValue value;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, valueName, nullptr, &value.Type, nullptr, &size) != ERROR_SUCCESS) return {};
+    value.Data.resize(size);
+    if (RegQueryValueExA(key, valueName, nullptr, &value.Type, value.Data.data(), &size) != ERROR_SUCCESS) return {};
+    value.Data.resize(size);
+    value.Exists = true;
+    return value;
+}
+
+void RestoreRegistryValue(HKEY key, const char* valueName, const RegistryValue& value) {
+    if (!value.Exists) {
+        RegDeleteValueA(key, valueName);
+        return;
+    }
+    RegSetValueExA(key, valueName, 0, value.Type, value.Data.data(), static_cast<DWORD>(value.Data.size()));
+}
+
 }  // namespace pavlune

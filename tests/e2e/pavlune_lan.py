@@ -30,6 +30,9 @@ PROGRAM = PROGRAM_DIR + "\\Pavlune.exe"
 MAIN_WINDOW_CLASS = "TPavluneMainForm"
 STATUS_LIST_TITLE = "自席表示一覧"
 SCREEN_SIZE = "1024x768"
+# A settings file whose first-start question for the name was cancelled:
+# the program asks no more. Every PC starts with it.
+ANSWERED_SETTINGS = "[Pavlune Settings]\r\nMyName=\r\n"
 TRAY_ICON_ID = "1999"
 
 
@@ -53,6 +56,7 @@ class PC:
             shutil.copy(STANDIN, self.system_dir / "ssmarque.scr")
         self.program_dir = self.prefix / "drive_c" / "Pavlune"
         shutil.copytree(DIST, self.program_dir)
+        (self.program_dir / "Pavlune.INI").write_bytes(encode(ANSWERED_SETTINGS))
         tools = self.prefix / "drive_c" / "e2e"
         tools.mkdir()
         shutil.copy(WINTOOL, tools / "wintool.exe")

@@ -3,7 +3,7 @@ and the settings file written at exit."""
 import subprocess
 import unittest
 
-from pavlune_lan import Lan, MAIN_WINDOW_CLASS, PROGRAM_DIR, keys_at_exit
+from pavlune_lan import ANSWERED_SETTINGS, Lan, MAIN_WINDOW_CLASS, PROGRAM_DIR, keys_at_exit, wait_until
 
 MENU = "#在席\n会議中\n@外出\n帰宅\\本日は帰宅しました\n"
 
@@ -35,7 +35,7 @@ class Lifecycle(unittest.TestCase):
         self.pc.taskkill()
         self.assertEqual(exited(first), 0)
         ini = self.pc.read("Pavlune.INI")
-        self.assertEqual(ini, "[Pavlune Settings]\r\n" + keys_at_exit(self.saver_was_active))
+        self.assertEqual(ini, ANSWERED_SETTINGS + keys_at_exit(self.saver_was_active))
 
     def test_close_leaves_other_keys_and_sections_alone(self):
         before = ("[Other]\r\nA=1\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nPasswordEnabled=2\r\n"
@@ -73,11 +73,12 @@ class Lifecycle(unittest.TestCase):
                 self.assertEqual(exited(process), 0)
                 self.assertEqual(text, message)
                 self.assertTrue(ini.exists(), "the settings file is written on the way out")
+                # A program that is ending does not ask for the name.
                 self.assertEqual(self.pc.read("Pavlune.INI"),
                                  "[Pavlune Settings]\r\n" + keys_at_exit(self.saver_was_active))
 
     def test_read_only_settings_file_is_reported_without_a_crash(self):
-        before = "[Pavlune Settings]\r\nKIND=0\r\n"
+        before = "[Pavlune Settings]\r\nMyName=\r\nKIND=0\r\n"
         self.pc.write("Pavlune.INI", before)
         self.pc.file("Pavlune.INI").chmod(0o444)
         process = self.pc.start()
@@ -89,6 +90,32 @@ class Lifecycle(unittest.TestCase):
         self.assertTrue(self.pc.press_ok())
         self.assertEqual(exited(process), 0)
         self.assertEqual(self.pc.read("Pavlune.INI"), before)
+
+    def test_first_start_asks_for_the_name_once(self):
+        self.pc.file("Pavlune.INI").unlink()
+        process = self.pc.start()
+        self.assertIsNotNone(self.pc.wait_box("名前の設定"), "a first start did not ask for the name")
+        for index, text in enumerate(["山田", "営業部\\第一課"]):
+            self.assertEqual(self.pc.wintool("set-text", "名前の設定", text, str(index))[0], 0)
+        self.assertTrue(self.pc.press_ok("名前の設定"))
+        self.assertIn("\\", self.pc.wait_box() or "", "a backslash in a field was not refused")
+        self.assertTrue(self.pc.press_ok())
+        self.assertTrue(wait_until(lambda: self.pc.wait_box(seconds=0) is None, 10))
+        self.assertEqual(self.pc.wintool("set-text", "名前の設定", "営業部", "1")[0], 0)
+        self.assertEqual(self.pc.wintool("set-text", "名前の設定", "第一課", "2")[0], 0)
+        self.pc.screenshot("first-start-name")
+        self.assertTrue(self.pc.press_ok("名前の設定"))
+        self.assertEqual(self.pc.wintool("ping", MAIN_WINDOW_CLASS, "30000")[0], 0, "start-up did not end")
+        self.assertIn("MyName=山田\\営業部\\第一課\r\n", self.pc.read("Pavlune.INI"))
+        self.pc.taskkill()
+        self.assertEqual(exited(process), 0)
+
+        again = self.pc.start()
+        self.assertTrue(self.pc.wait_main_window())
+        self.assertEqual(self.pc.wintool("ping", MAIN_WINDOW_CLASS, "30000")[0], 0)
+        self.assertIsNone(self.pc.wait_box("名前の設定", seconds=1), "the second start asked again")
+        self.pc.taskkill()
+        self.assertEqual(exited(again), 0)
 
     def test_main_window_is_never_shown(self):
         process = self.pc.start()

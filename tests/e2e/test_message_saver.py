@@ -8,7 +8,7 @@ import shutil
 import subprocess
 import unittest
 
-from pavlune_lan import DIST, Lan, ini_section, keys_at_exit, wait_until
+from pavlune_lan import ANSWERED_SETTINGS, DIST, PROGRAM, Lan, ini_section, keys_at_exit, wait_until
 from test_road import BOOT_WITH_THE_MESSAGE_SAVER, MENU, exited
 
 SAVER_CLASS = "PavluneMarquee"
@@ -22,6 +22,8 @@ class MessageSaverRoad:
     does what Windows does: once the time-out has passed without input, it
     starts the saver SYSTEM.INI names with "/s"."""
     VERSION = None
+    # Where dist/ was unzipped to, below C:\ (None: C:\Pavlune).
+    FOLDER = None
 
     def setUp(self):
         self.lan = Lan(1, versions=self.VERSION).__enter__()
@@ -32,6 +34,14 @@ class MessageSaverRoad:
         # Only Pavlune's one-second time-out may start the saver, not the
         # test's own pauses between keys.
         self.pc.wine("reg", "add", "HKCU\\Control Panel\\Desktop", "/v", "ScreenSaveTimeOut", "/d", "3600", "/f")
+        self.program, self.program_dir = PROGRAM, self.pc.program_dir
+        if self.FOLDER:
+            self.program_dir = self.pc.prefix / "drive_c" / self.FOLDER
+            shutil.copytree(self.pc.program_dir, self.program_dir)
+            self.program = "C:\\" + self.FOLDER.replace("/", "\\") + "\\Pavlune.exe"
+
+    def assert_current_saver(self, boot):
+        self.assertEqual(boot, BOOT_WITH_THE_MESSAGE_SAVER)
 
     def registry_text(self):
         code, out = self.pc.wine("reg", "query", "HKCU\\Control Panel\\Screen Saver.Marquee", "/v", "Text")
@@ -84,21 +94,22 @@ class MessageSaverRoad:
         self.assertIsNone(self.registry_text(), "the profile has the Marquee saver's key already")
         saver_was_active = self.pc.saver_active()
         self.pc.start(WINTOOL, "idle-saver", "0")
-        pavlune = self.pc.start()
+        pavlune = self.pc.start(self.program)
         self.assertTrue(self.pc.wait_main_window(), "Pavlune did not start")
         self.assertIsNotNone(self.pc.tray_point(), "no tray icon")
 
-        self.choose_and_watch_the_saver(1, "会議中", screenshot=f"message-saver-{self.VERSION}")
+        shot = f"message-saver-{self.VERSION}" + ("-beside-the-program" if self.FOLDER else "")
+        self.choose_and_watch_the_saver(1, "会議中", screenshot=shot)
         # Take-over: the message saver stays current and the message stays.
-        self.assertEqual(ini_section(self.pc.windows_dir / "system.ini", "boot"), BOOT_WITH_THE_MESSAGE_SAVER)
+        self.assert_current_saver(ini_section(self.pc.windows_dir / "system.ini", "boot"))
         self.assertEqual(self.registry_text(), "会議中")
         self.choose_and_watch_the_saver(3, "帰宅")
         self.assertEqual(self.registry_text(), "帰宅", "the previous text came back")
 
         self.pc.taskkill()
         self.assertEqual(exited(pavlune), 0)
-        self.assertEqual(self.pc.read("Pavlune.INI"),
-                         "[Pavlune Settings]\r\n" + keys_at_exit(saver_was_active, ScreenSaveJack=1))
+        self.assertEqual((self.program_dir / "Pavlune.INI").read_bytes().decode("cp932"),
+                         ANSWERED_SETTINGS + keys_at_exit(saver_was_active, ScreenSaveJack=1))
 
 
 class Windows10MessageSaver(MessageSaverRoad, unittest.TestCase):
@@ -107,6 +118,24 @@ class Windows10MessageSaver(MessageSaverRoad, unittest.TestCase):
 
 class WindowsXpMessageSaver(MessageSaverRoad, unittest.TestCase):
     VERSION = "winxp"
+
+
+class Windows10SaverBesideTheProgram(MessageSaverRoad, unittest.TestCase):
+    """dist/ unzipped by a user without administrator rights into a folder
+    whose path holds a blank and Japanese characters; the system folder has
+    no message saver, so the one beside the program serves."""
+    VERSION = "win10"
+    FOLDER = "社内 ツール/伝言板"
+
+    def setUp(self):
+        super().setUp()
+        (self.pc.system_dir / "ssmarque.scr").unlink()
+
+    def assert_current_saver(self, boot):
+        current = re.fullmatch(r"\[boot\]\r\nSCRNSAVE\.EXE=([^\r\n]*)\r\n", boot).group(1)
+        self.assertNotIn(" ", current, "a path with blanks would be misread")
+        self.assertTrue(current.lower().endswith("\\ssmarque.scr"), current)
+        self.assertFalse(current.lower().startswith("c:\\windows"), current)
 
 
 

@@ -330,6 +330,20 @@ class Windows10Road(WindowsXpRoad):
     """The same road on the Windows that offices run today."""
     VERSION = "win10"
 
+    def test_three_d_text_shows_the_message_from_its_own_key(self):
+        key = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d"
+        self.assertEqual(self.a.wine("reg", "add", key, "/v", "DisplayTime", "/t", "REG_DWORD", "/d", "1", "/f")[0], 0)
+        self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\nKIND=0\r\n")
+        a = self.start(self.a)
+        self.choose(1)
+        self.assertTrue(wait_until(lambda: (self.system_ini_boot() or "").lower().endswith("\\sstext3d.scr\r\n"), 15))
+        # Taken over: the message stays, shown as text instead of the clock.
+        values = self.a.wine("reg", "query", key)[1].decode("cp932", "replace")
+        self.assertRegex(values, r"DisplayString\s+REG_SZ\s+会議中")
+        self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x0\b")
+        self.a.taskkill()
+        self.assertEqual(exited(a), 0)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -3,7 +3,7 @@ Wine's tray window, as a person would."""
 import subprocess
 import unittest
 
-from pavlune_lan import Lan, MAIN_WINDOW_CLASS, PROGRAM_DIR, keys_at_exit, wait_until
+from pavlune_lan import ANSWERED_SETTINGS, Lan, MAIN_WINDOW_CLASS, PROGRAM_DIR, keys_at_exit, wait_until
 
 MENU = ("// 在席表示\r\n#在席\r\n会議中\r\n@外出\r\n-\r\n帰宅\\本日は帰宅しました\r\n帰宅\\明日は休みです\r\n")
 
@@ -41,7 +41,7 @@ class Tray(unittest.TestCase):
         self.pc.screenshot("command-menu")
         self.pc.keys("x")  # 終了(&X), which only the command menu has
         self.assertEqual(exited(self.process), 0)
-        self.assertEqual(self.pc.read("Pavlune.INI"), "[Pavlune Settings]\r\n" + keys_at_exit(self.saver_was_active))
+        self.assertEqual(self.pc.read("Pavlune.INI"), ANSWERED_SETTINGS + keys_at_exit(self.saver_was_active))
         self.assertTrue(wait_until(lambda: self.pc.tray_point(seconds=0) is None, 10),
                         "the tray icon stayed after the exit")
 
@@ -54,7 +54,7 @@ class Tray(unittest.TestCase):
         self.pc.keys("x")
         self.assertEqual(exited(self.process), 0)
         self.assertEqual(self.pc.read("Pavlune.INI"),
-                         "[Pavlune Settings]\r\n" + keys_at_exit(self.saver_was_active, SortString=1))
+                         ANSWERED_SETTINGS + keys_at_exit(self.saver_was_active, SortString=1))
 
     def test_reload_command_reads_the_file_again(self):
         self.pc.file("Pavlune.TXT").unlink()
@@ -89,7 +89,7 @@ class Tray(unittest.TestCase):
         self.pc.taskkill()
         self.assertEqual(exited(self.process), 0)
         self.assertEqual(self.pc.read("Pavlune.INI"),
-                         "[Pavlune Settings]\r\n" + keys_at_exit(self.saver_was_active, AutoReload=0))
+                         ANSWERED_SETTINGS + keys_at_exit(self.saver_was_active, AutoReload=0))
 
     def test_about_box_opens_from_the_command_menu(self):
         self.assertTrue(self.pc.press_on_tray(3))

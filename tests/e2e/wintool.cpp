@@ -30,8 +30,8 @@
 //                                    saver's time-out (seconds) and flag
 //   wintool field-point CAPTION      prints "X Y", the screen point of the
 //                                    first edit field of the dialog CAPTION
-//   wintool set-text CAPTION TEXT    puts TEXT into the first edit field of
-//                                    the dialog CAPTION, as typing would
+//   wintool set-text CAPTION TEXT [N]  puts TEXT into the first (or Nth from 0)
+//                                    edit field of the dialog CAPTION, as typing would
 //                                    (Japanese needs an input method here)
 //   wintool idle-saver MS            for MS milliseconds (0: until ended),
 //                                    does what Windows does and Wine does
@@ -149,19 +149,27 @@ std::string ReadList(HWND list) {
     return out;
 }
 
-BOOL CALLBACK KeepFirstEdit(HWND child, LPARAM found) {
+struct EditSearch {
+    int Skip;  // edit fields still to pass over
+    HWND Found = nullptr;
+};
+
+BOOL CALLBACK KeepEdit(HWND child, LPARAM search) {
     char name[16] = "";
     GetClassNameA(child, name, sizeof name);
     if (lstrcmpiA(name, "Edit") != 0) return TRUE;
-    *reinterpret_cast<HWND*>(found) = child;
+    auto* wanted = reinterpret_cast<EditSearch*>(search);
+    if (wanted->Skip-- > 0) return TRUE;
+    wanted->Found = child;
     return FALSE;
 }
 
-// The first edit field among a window's children (a combo box's included).
-HWND FirstEdit(HWND window) {
-    HWND field = nullptr;
-    EnumChildWindows(window, KeepFirstEdit, reinterpret_cast<LPARAM>(&field));
-    return field;
+// The edit field of that index (0: the first) among a window's children (a
+// combo box's included), in their order.
+HWND FirstEdit(HWND window, int index = 0) {
+    EditSearch search{index};
+    EnumChildWindows(window, KeepEdit, reinterpret_cast<LPARAM>(&search));
+    return search.Found;
 }
 
 // The screen point a little inside the label of one row.
@@ -494,10 +502,10 @@ int main(int argc, char** argv) {
         Print(std::to_string((bounds.left + bounds.right) / 2) + " " + std::to_string((bounds.top + bounds.bottom) / 2));
         return 0;
     }
-    if (command == "set-text" && argc == 4) {
+    if (command == "set-text" && (argc == 4 || argc == 5)) {
         HWND box = FindMessageBox(argv[2]);
         if (!box) return 1;
-        HWND field = FirstEdit(box);
+        HWND field = FirstEdit(box, argc == 5 ? atoi(argv[4]) : 0);
         if (!field) return 1;
         SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[3]));
         return 0;
@@ -523,6 +531,6 @@ int main(int argc, char** argv) {
           " wait-menu MS | wait-no-menu MS | menu-point | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID |"
           " read-list TITLE | list-point TITLE ROW | ping CLASS MS | idle-saver MS | refill-time TITLE N |"
           " list-watch TITLE ROWS MS |"
-          " set-text CAPTION TEXT | field-point CAPTION | keys NAME... | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
+          " set-text CAPTION TEXT [N] | field-point CAPTION | keys NAME... | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
     return 2;
 }

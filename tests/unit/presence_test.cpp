@@ -240,6 +240,10 @@ TEST(PresenceFormat, SenderName) {
         {"\\開発部", ""},              {"表\\ソ", "表"},          {"表ソ", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(SenderName(c.myName), c.name) << c.myName;
+    // The first start's answer comes back whole, its name first.
+    EXPECT_EQ(ComposeMyName("表", "ソ", ""), "表\\ソ");
+    EXPECT_EQ(ComposeMyName("山田", "開発部", "2課"), "山田\\開発部\\2課");
+    EXPECT_EQ(SenderName(ComposeMyName("表", "ソ", "")), "表");
 }
 
 TEST(PresenceFormat, PersonalMessage) {

@@ -83,8 +83,9 @@ protected:
     std::unique_ptr<TPavluneMainForm> form_;
 };
 
-TEST_F(MainFormTest, FirstStartUsesDefaultsAndWritesSixKeysInOrder) {
+TEST_F(MainFormTest, FirstStartAsksForTheNameAndWritesSixKeysInOrder) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    dialogs_.NameReply = PresenceNameFields{"山田", "営業部", "第一課"};
     Start();
     EXPECT_TRUE(dialogs_.Messages.empty());
     PopupMenuModel& menu = form_->CommandMenu();
@@ -96,12 +97,15 @@ TEST_F(MainFormTest, FirstStartUsesDefaultsAndWritesSixKeysInOrder) {
     EXPECT_TRUE(menu.IsChecked("RMenuAutoAddStringSave"));
     EXPECT_FALSE(menu.IsChecked("RMenuScreenSaverDisabled"));
     EXPECT_FALSE(menu.IsChecked("RMenuScreenSaverJack"));
-    EXPECT_EQ(form_->MyName, "");
-    EXPECT_FALSE(FileExists(Path("Pavlune.INI"))) << "start-up writes nothing";
+    EXPECT_EQ(dialogs_.NamesAsked, 1);
+    EXPECT_EQ(form_->MyName, "山田\\営業部\\第一課");
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=山田\\営業部\\第一課\r\n")
+        << "start-up writes the name alone";
 
     EXPECT_TRUE(CloseAndPump()) << "closing ends the message loop";
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
+              std::string("[Pavlune Settings]\r\nMyName=山田\\営業部\\第一課\r\n") + kSixKeys);
 }
 
 // The 3D Text saver's file in the system folder, named as on the prefix's
@@ -137,6 +141,7 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
     EXPECT_FALSE(menu.IsChecked("RMenuAutoAddStringSave"));
     EXPECT_TRUE(menu.IsChecked("RMenuScreenSaverJack"));
     EXPECT_EQ(form_->MyName, "山田\\営業部");
+    EXPECT_EQ(dialogs_.NamesAsked, 0);
 
     CloseAndPump();
     Finish();
@@ -148,7 +153,7 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
 
 TEST_F(MainFormTest, WithoutThe3DTextSaverTheMarqueeSaverIsChosen) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nKIND=0\r\n");
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nKIND=0\r\n");
     Start();
     PopupMenuModel& menu = form_->CommandMenu();
     EXPECT_FALSE(menu.Item("RMenu3D").Enabled);
@@ -157,25 +162,25 @@ TEST_F(MainFormTest, WithoutThe3DTextSaverTheMarqueeSaverIsChosen) {
     EXPECT_EQ(menu.Item("RMenu3D").ImageIndex, 17) << "the pictures stay as the settings chose them";
     CloseAndPump();
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kSixKeys);
 }
 
 TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nSaverDisabled=1\r\n");
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=1\r\n");
     Start();
     EXPECT_TRUE(form_->CommandMenu().IsChecked("RMenuScreenSaverDisabled"));
     EXPECT_FALSE(ReadScreenSaverActive());
     CloseAndPump();
     Finish();
     EXPECT_TRUE(ReadScreenSaverActive()) << "the flag noted at start-up comes back";
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
                                                   "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
 }
 
 TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nSaverDisabled=0\r\n");
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=0\r\n");
     WriteScreenSaverActive(false);
     Start();
     EXPECT_EQ(form_->SaverActiveAtStart, 0);
@@ -183,16 +188,19 @@ TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
     CloseAndPump();
     Finish();
     EXPECT_FALSE(ReadScreenSaverActive());
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
                                                   "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
 }
 
 TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
     WriteFileBytes(Path("Other.TXT"), kMenu);
     Start("Other.exe");
+    EXPECT_EQ(dialogs_.NamesAsked, 1);
+    EXPECT_EQ(form_->MyName, "") << "cancelled";
     CloseAndPump();
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\n") + kSixKeys);
+    // The empty name keeps the question from coming back.
+    EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kSixKeys);
     EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
 }
 
@@ -358,7 +366,7 @@ TEST_F(MainFormTest, IconErrorOnReloadIsShownByTheMessageBoundary) {
 
 TEST_F(MainFormTest, ReadOnlySettingsFileIsReportedAtExit) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
-    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nKIND=0\r\n");
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nKIND=0\r\n");
     SetFileAttributesA(Path("Pavlune.INI").c_str(), FILE_ATTRIBUTE_READONLY);
     Start();
     CloseAndPump();
@@ -366,7 +374,8 @@ TEST_F(MainFormTest, ReadOnlySettingsFileIsReportedAtExit) {
     ASSERT_EQ(dialogs_.Messages.size(), 1u);
     EXPECT_EQ(dialogs_.Messages[0].Text, Path("Pavlune.INI") + " に書き込めません.");
     EXPECT_EQ(dialogs_.Messages[0].Flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nKIND=0\r\n");
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=\r\nKIND=0\r\n");
+    EXPECT_EQ(dialogs_.NamesAsked, 0) << "an empty name is an answer";
 }
 
 TEST_F(MainFormTest, SessionEndSavesTheSettings) {

@@ -74,9 +74,10 @@ struct LogLine {
     std::string Event, Module, CommandLine, Arguments, Source, Text, Active, Timeout;
 };
 
-std::vector<LogLine> ReadLog() {
+// The log of the stand-ins run from that folder (ending in a backslash).
+std::vector<LogLine> ReadLog(const std::string& folder = InSystem("")) {
     std::vector<LogLine> lines;
-    std::istringstream log(ReadFileBytes(InSystem("standin.log")));
+    std::istringstream log(ReadFileBytes(folder + "standin.log"));
     std::string text;
     while (std::getline(log, text)) {
         if (!text.empty() && text.back() == '\r') text.pop_back();
@@ -174,10 +175,14 @@ protected:
         images_ = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kProgramImages, 8);
         HICON picture = LoadIconA(nullptr, IDI_APPLICATION);
         for (int i = 0; i < kProgramImages; ++i) ImageList_ReplaceIcon(images_, -1, picture);
+        MakeLauncher("");
+        RMenuDengonClick(menu_);
+    }
+    // programFolder: where the program runs from (ends in a backslash).
+    void MakeLauncher(const std::string& programFolder) {
         launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
             window_, version_, menu_, store_, dialogs_, images_, [this] { ++lastSentStateCleared_; },
-            InSystem("deffile.exe")});
-        RMenuDengonClick(menu_);
+            InSystem("deffile.exe"), programFolder});
     }
     void TearDown() override {
         if (line_ == nullptr) return;
@@ -491,6 +496,33 @@ TEST_F(SaverLauncherTest, TakeOverRefusedBySystemIniIsAnError) {
     } catch (const Error& e) {
         EXPECT_STREQ(e.what(), "SYSTEM.INI に書き込めません");
     }
+}
+
+// ---- The message saver beside the program ----
+
+TEST_F(SaverLauncherTest, MessageSaverBesideTheProgramServesWhenTheSystemLacksIt) {
+    test::ScratchFolder scratch;
+    const std::string folder = scratch.Path("伝言 ソフト表示") + "\\";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA(StandIn("standin_saver").c_str(), (folder + line_->marqueeFile).c_str(), FALSE));
+    MakeLauncher(folder);
+
+    const std::string path = launcher_->MessageSaverPath();
+    EXPECT_EQ(path.find(' '), std::string::npos) << "the system gives a short form here: " << path;
+    launcher_->StartCurrentSaver();  // none set: the message saver
+    launcher_->TakeOver();
+    EXPECT_EQ(CurrentSaver(), path);
+    std::vector<LogLine> log = ReadLog(folder);
+    ASSERT_EQ(log.size(), 2u) << "the saver beside the program ran";
+    EXPECT_EQ(log[0].Arguments, "[/S]") << log[0].CommandLine;
+    launcher_->BuildSaverSubmenu();
+    ASSERT_EQ(StartItem().Items.size(), 3u);
+    EXPECT_EQ(StartItem().Items[2].Hint, path);
+
+    savers_.Install(line_->marqueeFile);  // one in the system directory wins
+    EXPECT_EQ(launcher_->MessageSaverPath(), line_->marqueeFile);
+    for (const char* name : {line_->marqueeFile, "standin.log"}) DeleteFileA((folder + name).c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 // ---- The start submenu ----

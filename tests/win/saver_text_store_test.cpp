@@ -128,10 +128,11 @@ TEST_F(SaverTextStoreTest, ThreeDTextSaverInstalledOnlyUnderThisLinesName) {
 
 const char kSaverKeys[] = "Control Panel\\Screen Saver.";
 
-struct RegistryValue {
+struct StoredValue {
     bool exists = false;
     DWORD type = REG_NONE;
     std::string data;  // the stored bytes, a terminating zero included
+    bool operator==(const StoredValue&) const = default;
 };
 
 class NtSaverTextStore : public SaverTextStoreTest {
@@ -171,8 +172,11 @@ protected:
 
     // Stores bytes as they are: no terminating zero is added.
     static void SetValue(const std::string& settingsName, const char* valueName, DWORD type, const std::string& data) {
+        SetValueAt(kSaverKeys + settingsName, valueName, type, data);
+    }
+    static void SetValueAt(const std::string& keyPath, const char* valueName, DWORD type, const std::string& data) {
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, (kSaverKeys + settingsName).c_str(), 0, nullptr, 0,
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0,
                                   KEY_ALL_ACCESS, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         LONG status = RegSetValueExA(key, valueName, 0, type, reinterpret_cast<const BYTE*>(data.data()),
@@ -184,10 +188,13 @@ protected:
         SetValue(settingsName, valueName, REG_SZ, text + '\0');
     }
 
-    static RegistryValue GetValue(const std::string& settingsName, const char* valueName) {
-        RegistryValue value;
+    static StoredValue GetValue(const std::string& settingsName, const char* valueName) {
+        return GetValueAt(kSaverKeys + settingsName, valueName);
+    }
+    static StoredValue GetValueAt(const std::string& keyPath, const char* valueName) {
+        StoredValue value;
         HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, (kSaverKeys + settingsName).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
             return value;
         }
         DWORD size = 0;
@@ -202,7 +209,7 @@ protected:
     }
 
     static void ExpectString(const std::string& settingsName, const char* valueName, const std::string& text) {
-        RegistryValue value = GetValue(settingsName, valueName);
+        StoredValue value = GetValue(settingsName, valueName);
         EXPECT_TRUE(value.exists) << settingsName << " " << valueName;
         EXPECT_EQ(value.type, static_cast<DWORD>(REG_SZ)) << settingsName << " " << valueName;
         EXPECT_EQ(value.data, text + '\0') << settingsName << " " << valueName;
@@ -275,7 +282,7 @@ TEST_F(NtSaverTextStore, ValueOfAnotherTypeIsAFailedRead) {
         EXPECT_EQ(store_.ExchangeSaverDemoType("3DText", "0"), "") << c.label;
 
         for (const char* valueName : {"Text", "DemoType"}) {
-            RegistryValue value = GetValue("3DText", valueName);
+            StoredValue value = GetValue("3DText", valueName);
             EXPECT_EQ(value.type, c.type) << c.label << " " << valueName << " was overwritten";
             EXPECT_EQ(value.data, c.data) << c.label << " " << valueName << " was overwritten";
         }
@@ -321,6 +328,35 @@ TEST_F(NtSaverTextStore, MarqueeHasNoDemoType) {
     EXPECT_EQ(store_.ExchangeSaverDemoType("3DText", "5"), "0");
     EXPECT_FALSE(GetValue("Marquee", "DemoType").exists);
     ExpectString("3DText", "DemoType", "2");
+}
+
+// Vista and later: the 3D Text saver shows "DisplayString" when
+// "DisplayTime" is 0, under a key of its own, and gets back what it had.
+TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
+    const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
+    // Before: no key; a key without the two values; the user's own values.
+    for (int before : {0, 1, 2}) {
+        SCOPED_TRACE(before);
+        RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+        if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
+        if (before > 1) SetValueAt(key, "DisplayString", REG_EXPAND_SZ, std::string("Windows 10\0", 11));
+        if (before > 1) SetValueAt(key, "DisplayTime", REG_DWORD, std::string("\1\0\0\0", 4));
+        const StoredValue text = GetValueAt(key, "DisplayString"), time = GetValueAt(key, "DisplayTime");
+        ChooseMarquee();
+        store_.RestoreThreeDTextDisplay(store_.ExchangeThreeDTextDisplay("帰宅"));
+        Choose3DText();
+        ThreeDTextDisplay previous = store_.ExchangeThreeDTextDisplay("会議中");
+        EXPECT_EQ(GetValueAt(key, "DisplayString").data, version_.Vista ? std::string("会議中") + '\0' : text.data)
+            << "written from Vista on only";
+        if (version_.Vista) {
+            EXPECT_EQ(GetValueAt(key, "DisplayTime"), (StoredValue{true, REG_DWORD, std::string(4, '\0')}));
+        }
+        store_.RestoreThreeDTextDisplay(previous);
+        EXPECT_EQ(GetValueAt(key, "DisplayString"), text);
+        EXPECT_EQ(GetValueAt(key, "DisplayTime"), time);
+        EXPECT_EQ(GetValueAt(key, "Other").exists, before > 0) << "a key made for the message goes again";
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
 
 // ---- 9x line: CONTROL.INI in the Windows directory ----

@@ -20,6 +20,7 @@ TEST(SettingsFile, MissingFileGivesTheDefaults) {
     EXPECT_FALSE(settings.ReadBoolean("SortString", false));
     EXPECT_EQ(settings.ReadText("PasswordEnabled", "2"), "2");
     EXPECT_EQ(settings.ReadText("MyName", ""), "");
+    EXPECT_FALSE(settings.HasKey("MyName"));
 }
 
 TEST(SettingsFile, ReadsBooleansByTheIntegerRules) {
@@ -35,6 +36,7 @@ TEST(SettingsFile, ReadsBooleansByTheIntegerRules) {
     EXPECT_TRUE(settings.ReadBoolean("SortString", false));
     EXPECT_FALSE(settings.ReadBoolean("SaveString", true));
     EXPECT_TRUE(settings.ReadBoolean("SaverDisabled", true)) << "an empty value gives the default";
+    EXPECT_TRUE(settings.HasKey("saverdisabled") && settings.HasKey("kind") && settings.HasKey("ScreenSaveJack"));
     EXPECT_TRUE(settings.ReadBoolean("ScreenSaveJack", false));
 }
 

@@ -84,6 +84,11 @@ std::string ScriptedDialogs::InputBox(HWND, const std::string& caption, const st
     return reply;
 }
 
+std::optional<PresenceNameFields> ScriptedDialogs::AskPresenceName(HWND) {
+    ++NamesAsked;
+    return NameReply;
+}
+
 bool PumpMessages() {
     bool quit = false;
     MSG message;

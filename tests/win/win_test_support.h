@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -63,6 +64,10 @@ public:
     };
     std::vector<Asked> Inputs;
     std::vector<std::string> InputReplies;
+    // The first start's question: answered with NameReply (nothing: Cancel).
+    std::optional<PresenceNameFields> AskPresenceName(HWND owner) override;
+    int NamesAsked = 0;
+    std::optional<PresenceNameFields> NameReply;
 };
 
 // Handles the messages waiting in this thread's queue. Returns true when a
