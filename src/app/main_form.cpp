@@ -218,6 +218,8 @@ void TPavluneMainForm::FormClose() {
     StopWatchers();
     messageMenu_->Menu().DefaultMessageItem = nullptr;
     password_.WriteBack();
+    saverText_.RestoreThreeDTextDisplay(threeDTextBeforeTakeOver_);
+    threeDTextBeforeTakeOver_ = {};
 }
 
 void TPavluneMainForm::StopWatchers() {
@@ -346,6 +348,10 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     launcher_->StartSaver(launcher_->MessageSaverPath(), false);
 
     if (commandMenu_.IsChecked("RMenuScreenSaverJack")) {
+        // On Vista to 11 every message ends here. The message stays for the
+        // idle start while the program runs; the saver's own key gets its
+        // values back at the close, not the text of the last message.
+        if (!threeDTextBeforeTakeOver_.Written) threeDTextBeforeTakeOver_ = previousDisplay;
         launcher_->TakeOver();
         return;
     }

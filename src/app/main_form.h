@@ -112,6 +112,9 @@ private:
     UniqueOwnedWindow window_;
     PopupMenuModel commandMenu_;
     SaverTextStore saverText_;
+    // What the 3D Text saver of Vista and later showed before the first
+    // message that ended in take-over; put back when the program closes.
+    ThreeDTextDisplay threeDTextBeforeTakeOver_;
     std::unique_ptr<MessageMenuLoader> messageMenu_;
     UniqueIcon trayPicture_;                // Image1: the tray icon's 16 x 16 picture
     UniqueImageList commandImages_;         // ImageList1: pictures of the command menu

@@ -343,6 +343,10 @@ class Windows10Road(WindowsXpRoad):
         self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x0\b")
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
+        # At the close the saver's own values come back; one that was not there goes again.
+        values = self.a.wine("reg", "query", key)[1].decode("cp932", "replace")
+        self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x1\b")
+        self.assertNotIn("DisplayString", values)
 
 
 if __name__ == "__main__":
