@@ -17,6 +17,7 @@
 #include "menu/add_string_dialog.h"
 #include "menu/message_menu_loader.h"
 #include "win/files.h"
+#include "win/name_dialog.h"
 #include "win_test_support.h"
 
 namespace pavlune {
@@ -440,6 +441,9 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
         "送付メッセージ入力", [&](HWND box) { ExpectGrownAndWhole(box, SIZE{270, 97}, dpi); cancel(box); },
         [&] { dialogs.InputBox(owner_, "送付メッセージ入力", "メッセージを入力してください。", "もしもし", 255); },
         IDCANCEL);
+    test::WatchModal(
+        kNameDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{300, 159}, dpi); cancel(box); },
+        [&] { dialogs.AskPresenceName(owner_); }, IDCANCEL);
 
     // The menus' pictures grow as well.
     int pictureSize = 0;
