@@ -51,7 +51,7 @@ def main():
     with Lan(1) as lan:
         pc = lan.pcs[0]
         (pc.prefix / "drive_c" / "e2e" / "minimal_tray.exe").write_bytes(Path(MINIMAL_TRAY).read_bytes())
-        minimal = median_exit(pc, "C:\\e2e\\minimal_tray.exe", "minimal_tray.exe", "PavluneMinimalTray")
+        minimal = median_exit(pc, "C:\\e2e\\minimal_tray.exe", "minimal_tray.exe", "PavluneMinimalWindow")
         pavlune = median_exit(pc, "C:\\Pavlune\\Pavlune.exe", "Pavlune.exe", "TPavluneMainForm")
     if minimal is None or pavlune is None:
         print("exit benchmark: a program did not start")
