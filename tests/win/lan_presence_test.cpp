@@ -21,6 +21,7 @@
 namespace pavlune {
 namespace {
 
+using test::PumpFor;
 using test::PumpUntil;
 using test::RawSocket;
 using test::ScriptedDialogs;
@@ -30,13 +31,6 @@ constexpr int kMessagePort = 5964;
 constexpr int kTestPort = 25970;
 constexpr const char* kMyName = "山田\\開発部\\2課";
 const std::regex kStamp(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)");
-
-// Waits a moment with the message loop running; for showing that something
-// did not happen.
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
-}
 
 // Hands out every message but the timer's, as Windows does while posted
 // messages keep coming: it makes WM_TIMER only when none is waiting.

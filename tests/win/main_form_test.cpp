@@ -17,17 +17,12 @@ namespace pavlune {
 namespace {
 
 using test::FileExists;
+using test::PumpFor;
 using test::PumpMessages;
 using test::ReadFileBytes;
 using test::ScratchFolder;
 using test::ScriptedDialogs;
 using test::WriteFileBytes;
-
-// Handles messages for that long; for showing that something did not happen.
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    test::PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
-}
 
 // A definition line with an entry icon.
 std::string IconLine(const std::string& icon, const char* caption) {

@@ -101,12 +101,6 @@ HWND AwaitWindow(const char* className, const char* title) {
     return found;
 }
 
-// Waits about that long with this thread's messages handled.
-void Pause(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    test::PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
-}
-
 // The screen as it is now, one 0x00RRGGBB value a pixel, rows top down.
 struct Screenshot {
     int Width = GetSystemMetrics(SM_CXSCREEN);
@@ -362,7 +356,7 @@ TEST_F(MarqueeSaverTest, FullScreenEndsOnARealMouseMoveOrAClick) {
     GetCursorPos(&at);
     PostMessageA(screen, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
     PostMessageA(screen, WM_MOUSEMOVE, 0, MAKELPARAM(at.x + 3, at.y - 2));
-    Pause(1000);
+    test::PumpFor(1000);
     EXPECT_TRUE(saver.Running());
     PostMessageA(screen, WM_MOUSEMOVE, 0, MAKELPARAM(at.x + 40, at.y));
     EXPECT_TRUE(saver.Ended());

@@ -204,6 +204,11 @@ std::string AwaitRecordedLine(const std::string& path) {
     return "(nothing was opened)";
 }
 
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
     const DWORD start = GetTickCount();
     while (!done()) {

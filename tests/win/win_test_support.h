@@ -119,6 +119,8 @@ bool WatchModal(const char* caption, const std::function<void(HWND box)>& look, 
 // given) has passed; the deadline only keeps a broken program from hanging
 // the test.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 10000);
+// Handles messages for that long; for showing that something did not happen.
+void PumpFor(DWORD milliseconds);
 
 // When PAVLUNE_PICTURES names a folder, saves the window as it is on the
 // screen, frame included, as name.bmp there (pictures for people to look at).
