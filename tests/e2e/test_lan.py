@@ -174,9 +174,7 @@ class OfficeTest(unittest.TestCase):
         pc.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={NAMES[pc.index]}\r\n{extra}")
 
     def start(self, pc):
-        self.processes[pc.index] = pc.start()
-        self.assertTrue(pc.wait_main_window(), "Pavlune did not start")
-        self.assertIsNotNone(pc.tray_point(), "no tray icon")
+        self.processes[pc.index] = LanTest.start(self, pc)
 
     def stop(self, pc):
         pc.taskkill()
@@ -187,13 +185,11 @@ class OfficeTest(unittest.TestCase):
         rows = pc.status_rows() or []
         return {row.split("\t")[0]: row.split("\t")[1] for row in rows}
 
-    def wait_whereabouts(self, pc, name, expected, seconds=20):
-        wait_until(lambda: self.whereabouts(pc).get(name) == expected, seconds, step=0.1)
-        self.assertEqual(self.whereabouts(pc).get(name), expected, f"{name} in the list of PC {pc.index}")
-
-    def wait_list(self, pc, expected, seconds=20):
-        wait_until(lambda: self.whereabouts(pc) == expected, seconds, step=0.1)
-        self.assertEqual(self.whereabouts(pc), expected, f"the list of PC {pc.index}")
+    def wait_list(self, pc, expected, name=None, seconds=20):
+        """Waits for pc's whole list, or with name for that row's whereabouts."""
+        seen = lambda: self.whereabouts(pc).get(name) if name else self.whereabouts(pc)  # noqa: E731
+        wait_until(lambda: seen() == expected, seconds, step=0.1)
+        self.assertEqual(seen(), expected, f"{name or 'the list'} at PC {pc.index}")
 
     def test_presence_across_the_router_and_over_the_vpn(self):
         a_name, b_name, c_name = (NAMES[i].split("\\")[0] for i in (1, 2, 3))
@@ -206,9 +202,9 @@ class OfficeTest(unittest.TestCase):
         self.assertTrue(self.a.open_status_list())
         self.assertTrue(self.b.open_status_list())
         self.assertTrue(self.a.choose_message())
-        self.wait_whereabouts(self.a, a_name, "会議中")
+        self.wait_list(self.a, "会議中", a_name)
         self.d.peer_send("255.255.255.255", 5963, record("2002/01/21 09:05:07", "印", "印\\floor2"))
-        self.wait_whereabouts(self.b, "印", "印")
+        self.wait_list(self.b, "印", "印")
         self.assertEqual(self.whereabouts(self.b), {"印": "印"}, "floor 1 reached floor 2 without BroadcastTo")
         wire = heard.collect()
         self.assertNotIn(self.a.address, [host for host, _, _ in wire])
@@ -236,15 +232,15 @@ class OfficeTest(unittest.TestCase):
         # A message chosen on floor 1 shows on floor 2, and a refresh there finds it again.
         self.assertTrue(self.a.choose_message())
         chosen = time.monotonic()
-        self.wait_whereabouts(self.b, a_name, "会議中")
+        self.wait_list(self.b, "会議中", a_name)
         print(f"\nfloor 1 to floor 2: {time.monotonic() - chosen:.2f} s from the choice to the other list", flush=True)
         self.d.peer_send("255.255.255.255", 5963, record("2002/01/21 09:05:07", "印", "印\\floor2"))
-        self.wait_whereabouts(self.b, "印", "印")
+        self.wait_list(self.b, "印", "印")
         self.assertTrue(self.b.refresh())
         self.wait_list(self.b, {a_name: "会議中"})
         self.assertTrue(self.b.choose_message(2))
         self.assertTrue(self.a.open_status_list())
-        self.wait_whereabouts(self.a, b_name, "外出")
+        self.wait_list(self.a, "外出", b_name)
 
         # At home, listing floor 1 only: a refresh finds floor 1, and nobody
         # needs to list home for floor 1 to see C's message.
@@ -255,7 +251,7 @@ class OfficeTest(unittest.TestCase):
         self.wait_list(self.c, {a_name: "会議中"})
         self.c.screenshot("broadcast-to-home")
         self.assertTrue(self.c.choose_message())
-        self.wait_whereabouts(self.a, c_name, "会議中")
+        self.wait_list(self.a, "会議中", c_name)
         self.a.screenshot("broadcast-to-floor-1")
 
         # Refresh on floor 1 lists floor 2 again (home is not listed, so it is not asked).
