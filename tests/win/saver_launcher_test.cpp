@@ -100,7 +100,11 @@ class InstalledSavers {
 public:
     InstalledSavers() { DeleteFileA(InSystem("standin.log").c_str()); }
     ~InstalledSavers() {
-        for (const std::string& path : paths_) DeleteFileA(path.c_str());
+        // A stand-in still running (opened for its settings) holds its file
+        // for a moment; the next test must not find it installed.
+        for (const std::string& path : paths_) {
+            for (int wait = 0; wait < 100 && !DeleteFileA(path.c_str()) && FileExists(path); ++wait) Sleep(100);
+        }
         DeleteFileA(InSystem("standin.log").c_str());
     }
     InstalledSavers(const InstalledSavers&) = delete;
