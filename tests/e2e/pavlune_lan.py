@@ -229,6 +229,36 @@ class PC:
         subprocess.run(["import", "-display", self.display, "-window", "root", str(path)], capture_output=True)
         return path
 
+    def text_left_edge(self):
+        """The leftmost screen column holding text (white on the default
+        black), or None."""
+        ppm = subprocess.run(["import", "-display", self.display, "-window", "root", "-depth", "8", "ppm:-"],
+                             capture_output=True).stdout
+        header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+        width, height = int(header.group(1)), int(header.group(2))
+        pixels = ppm[header.end():]
+        edges = []
+        for row in range(height):
+            line = pixels[row * width * 3:(row + 1) * width * 3]
+            at = line.find(b"\xff\xff\xff")
+            while at >= 0 and at % 3:
+                at = line.find(b"\xff\xff\xff", at + 1)
+            if at >= 0:
+                edges.append(at // 3)
+        return min(edges) if edges else None
+
+    def text_scrolls_left(self, seconds=30):
+        """True once the text's left edge has moved left in three pictures
+        in a row (a new pass starts again on the right)."""
+        edges = []
+
+        def moving_left():
+            edges.append(self.text_left_edge())
+            last = edges[-3:]
+            return len(last) == 3 and None not in last and last[0] > last[1] > last[2]
+
+        return wait_until(moving_left, seconds, step=0.2)
+
 
 class Listener:
     def __init__(self, namespace, port, seconds, count):
