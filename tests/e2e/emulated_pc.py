@@ -1,12 +1,9 @@
 """The program users get: the shipped i686 dist/ on 32-bit Wine, in the
 emulated PC of scripts/lib/emulated-pc, one road per Windows version.
-
-  emulated_pc.py run OUTPUT WINTOOL STANDIN   boots the PC once and runs every
-                                              version's road in it; results,
-                                              logs and screenshots in OUTPUT
-  emulated_pc.py report OUTPUT VERSION        one version's result
-  emulated_pc.py guest VERSION                (in the PC) one version's road
-
+  emulated_pc.py OUTPUT run WINTOOL STANDIN  one boot runs every version's
+                                             road; logs and screenshots in OUTPUT
+  emulated_pc.py OUTPUT report VERSION       one version's result
+  emulated_pc.py OUTPUT guest VERSION        (in the PC) one version's road
 PAVLUNE_SKIP_EMULATED=1 skips them (exit code 77)."""
 import os
 import shutil
@@ -26,8 +23,7 @@ SLOW = 300
 
 
 class EmulatedPC(Road):
-    """A PC of one bridge whose prefix is the copy of the one the image holds
-    for the version."""
+    """A PC of one bridge, with a copy of the image's prefix for the version."""
 
     def setUp(self):
         os.environ["PAVLUNE_WINE_TEMPLATE"] = f"/opt/pavlune/prefix-{self.VERSION}"
@@ -35,9 +31,7 @@ class EmulatedPC(Road):
         self.addCleanup(self.lan.__exit__, None, None, None)
         self.a = self.peer = self.pc = self.lan.pcs[0]
         self.log = self.pc.system_dir / "standin.log"
-
-    def screenshot(self, road):
-        self.pc.screenshot(f"emulated-{self.VERSION}-{road}")
+        self.shot = f"emulated-{self.VERSION}-"
 
 
 class TrayRoad(EmulatedPC):
@@ -55,11 +49,11 @@ class TrayRoad(EmulatedPC):
         heard = pc.peer_listen(5963, SLOW, count=1)
         pavlune = pc.start()
         self.assertIsNotNone(pc.tray_point(SLOW), "no tray icon")
-        self.screenshot("tray-icon")
+        self.pc.screenshot(self.shot + "tray-icon")
         self.expect_record(heard.collect(), "\\GETSTATE\\ ")
 
         heard = pc.peer_listen(5963, SLOW, count=1)
-        self.choose(1, screenshot=f"emulated-{self.VERSION}-message-menu")
+        self.choose(1, screenshot=self.shot + "message-menu")
         if self.SAVERS:
             start = self.wait_saver("start", 1, SLOW)
             self.assertEqual((start[3], start[5]), ("[/S]", "会議中"), "the saver's start or text")
@@ -94,20 +88,20 @@ class Windows10(EmulatedPC, unittest.TestCase):
         self.assertEqual(pc.wintool("wait-window", "PavluneMarquee", f"{SLOW}000", timeout=SLOW + 30)[0], 0,
                          "the message saver did not start")
         self.assertTrue(pc.text_scrolls_left(SLOW), "the message does not scroll right to left")
-        self.screenshot("message-saver")
+        self.pc.screenshot(self.shot + "message-saver")
         pc.keys("space")
         self.assertEqual(exited(shown, SLOW), 0, "a key did not end the message saver")
 
         configured = pc.start(saver, "/c")
         self.assertIsNotNone(pc.wait_box("伝言板の設定", SLOW), "no settings dialog")
-        self.screenshot("saver-settings")
+        self.pc.screenshot(self.shot + "saver-settings")
         self.assertTrue(pc.press_ok("伝言板の設定"))
         self.assertEqual(exited(configured, SLOW), 0)
 
         pc.file("Pavlune.INI").unlink()
         pc.start()
         self.assertIsNotNone(pc.wait_box("名前の設定", SLOW), "a first start did not ask for the name")
-        self.screenshot("first-start")
+        self.pc.screenshot(self.shot + "first-start")
 
 
 def run(output, wintool, standin):
@@ -125,7 +119,7 @@ def run(output, wintool, standin):
 export PAVLUNE_WINE32=1 PAVLUNE_E2E_OUTPUT=/share PYTHONDONTWRITEBYTECODE=1 PAVLUNE_DIST=$PWD/dist \\
     PAVLUNE_WINTOOL=$PWD/{Path(wintool).name} PAVLUNE_STANDIN=$PWD/{Path(standin).name}
 for version in {" ".join(VERSIONS)}; do
-    python3 tests/e2e/emulated_pc.py guest $version >/share/$version.log 2>&1; echo $? >/share/$version.status
+    python3 tests/e2e/emulated_pc.py /share guest $version >/share/$version.log 2>&1; echo $? >/share/$version.status
 done
 """)
     booted = subprocess.run([str(LIB / "emulated-pc"), "run", str(output)]).returncode
@@ -149,10 +143,10 @@ def report(output, version):
 
 
 if __name__ == "__main__":
-    command, *args = sys.argv[1:]
+    output, command, *args = sys.argv[1:]
     if command == "guest":
         unittest.main(argv=[sys.argv[0], "-v", VERSIONS[args[0]]])
     if os.environ.get("PAVLUNE_SKIP_EMULATED") == "1":
         print("skipped: PAVLUNE_SKIP_EMULATED=1 leaves the shipped i686 build untested")
         sys.exit(77)
-    sys.exit(run(Path(args[0]), *args[1:]) if command == "run" else report(Path(args[0]), args[1]))
+    sys.exit(run(Path(output), *args) if command == "run" else report(Path(output), *args))
