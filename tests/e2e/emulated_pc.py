@@ -17,9 +17,7 @@ from pavlune_lan import DIST, LIB, PROGRAM_DIR, STANDIN, Lan, keys_at_exit
 from test_road import MENU, MY_NAME, Road, exited
 
 VERSIONS = {"win98": "Windows98", "winxp": "WindowsXp", "win10": "Windows10"}
-# A first start under the emulated CPU takes about half a minute; these
-# ceilings leave room for a loaded machine.
-SLOW = 300
+SLOW = 300  # a first start on the emulated CPU takes half a minute: room for a loaded machine
 
 
 class EmulatedPC(Road):
@@ -105,8 +103,7 @@ class Windows10(EmulatedPC, unittest.TestCase):
 
 
 def run(output, wintool, standin):
-    """Stages the files, boots the PC and leaves VERSION.log and
-    VERSION.status for each version in output (the PC's /share)."""
+    """Stages the files, boots the PC; each version leaves VERSION.log and VERSION.status."""
     started = time.monotonic()
     shutil.rmtree(output, ignore_errors=True)
     staged = output / "in"
@@ -133,7 +130,6 @@ done
 
 
 def report(output, version):
-    """What the PC's run of that version said, and its result."""
     log, status = output / f"{version}.log", output / f"{version}.status"
     if not status.exists():
         print(f"no result for {version}: emulated.pc did not finish (see its output)")
