@@ -194,7 +194,7 @@ void TPavluneMainForm::FormCreate() {
 // Cancel stores an empty name, so the question does not come back. A file
 // that cannot be written is reported, and the name holds while the program runs.
 void TPavluneMainForm::AskMyName(SettingsFile& settings) {
-    std::optional<PresenceNameFields> answer = context_.Dialogs.AskPresenceName(Handle());
+    std::optional<PresenceNameFields> answer = context_.Names.AskPresenceName(Handle());
     if (answer) MyName = ComposeMyName(answer->Name, answer->Category1, answer->Category2);
     try {
         settings.WriteText("MyName", MyName);

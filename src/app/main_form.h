@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_menu.h"
+#include "app/name_dialog.h"
 #include "app/tray_icon.h"
 #include "lan/lan_presence.h"
 #include "menu/message_menu_loader.h"
@@ -40,6 +41,7 @@ public:
         HINSTANCE Instance;
         std::string ExePath;  // the program's own full path; its files sit beside it
         UserDialogs& Dialogs;
+        NameQuestion& Names;  // the question of a first start
     };
 
     // Builds the hidden window and runs the start-up sequence.

@@ -57,7 +57,7 @@ protected:
 
     void Start(const char* exeName = "Pavlune.exe") {
         form_ = std::make_unique<TPavluneMainForm>(
-            TPavluneMainForm::Context{GetModuleHandleA(nullptr), Path(exeName), dialogs_});
+            TPavluneMainForm::Context{GetModuleHandleA(nullptr), Path(exeName), dialogs_, dialogs_});
     }
 
     // The way the program ends: the loop stops on WM_QUIT, then the last
