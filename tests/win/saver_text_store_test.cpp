@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_menu.h"
 #include "common/error.h"
 #include "saver/saver_kind.h"
+#include "saver/three_d_text_display.h"
 #include "win/win_util.h"
 #include "win_test_support.h"
 
@@ -331,30 +333,65 @@ TEST_F(NtSaverTextStore, MarqueeHasNoDemoType) {
 }
 
 // Vista and later: the 3D Text saver shows "DisplayString" when
-// "DisplayTime" is 0, under a key of its own, and gets back what it had.
+// "DisplayTime" is 0, under a key of its own. The user's values come back
+// byte for byte (a text outside code page 932 too) at the close, or at the
+// next start after a kill; a value the user changed meanwhile stays, and so
+// does everything when the settings file cannot keep the user's values.
 TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
+    auto wide = [](std::wstring text) { return std::string(reinterpret_cast<const char*>(text.c_str()), 2 * text.size() + 2); };
+    auto setWide = [&](const wchar_t* name, DWORD type, const std::string& bytes) {
+        HKEY opened = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+        RegSetValueExW(opened, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+        RegCloseKey(opened);
+    };
+    auto getWide = [&](const wchar_t* name) {  // as stored: strings in UTF-16
+        StoredValue value;
+        HKEY opened = nullptr;
+        DWORD size = 0;
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened);
+        value.exists = RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS;
+        value.data.resize(size);
+        RegQueryValueExW(opened, name, nullptr, &value.type, reinterpret_cast<BYTE*>(value.data.data()), &size);
+        RegCloseKey(opened);
+        return value;
+    };
+    const std::string users = wide(L"Café ☕ 会議 🙂"), changed = wide(L"Ünïcode ✓"), message = wide(L"会議中");
+    test::ScratchFolder folder;
+    const std::string ini = folder.Path("Pavlune.INI");
+    enum Road { kClose, kKill, kUserChanges, kFileRefuses };
     // Before: no key; a key without the two values; the user's own values.
     for (int before : {0, 1, 2}) {
-        SCOPED_TRACE(before);
-        RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-        if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
-        if (before > 1) SetValueAt(key, "DisplayString", REG_EXPAND_SZ, std::string("Windows 10\0", 11));
-        if (before > 1) SetValueAt(key, "DisplayTime", REG_DWORD, std::string("\1\0\0\0", 4));
-        const StoredValue text = GetValueAt(key, "DisplayString"), time = GetValueAt(key, "DisplayTime");
-        ChooseMarquee();
-        store_.RestoreThreeDTextDisplay(store_.ExchangeThreeDTextDisplay("帰宅"));
-        Choose3DText();
-        ThreeDTextDisplay previous = store_.ExchangeThreeDTextDisplay("会議中");
-        EXPECT_EQ(GetValueAt(key, "DisplayString").data, version_.Vista ? std::string("会議中") + '\0' : text.data)
-            << "written from Vista on only";
-        if (version_.Vista) {
-            EXPECT_EQ(GetValueAt(key, "DisplayTime"), (StoredValue{true, REG_DWORD, std::string(4, '\0')}));
+        for (Road road : {kClose, kKill, kUserChanges, kFileRefuses}) {
+            SCOPED_TRACE(testing::Message() << before << " " << road);
+            RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+            if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
+            if (before > 1) setWide(L"DisplayString", REG_EXPAND_SZ, users);
+            if (before > 1) SetValueAt(key, "DisplayTime", REG_DWORD, std::string("\1\0\0\0", 4));
+            const StoredValue text = getWide(L"DisplayString"), time = getWide(L"DisplayTime");
+            WriteFileBytes(ini, "");
+            SetFileAttributesA(ini.c_str(), road == kFileRefuses ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+            auto display = std::make_unique<ThreeDTextDisplay>(version_, menu_, ini);
+            ChooseMarquee();
+            display->Show("帰宅");
+            Choose3DText();
+            display->Show("帰宅");
+            display->Show("会議中");
+            const bool shown = version_.Vista && road != kFileRefuses;
+            EXPECT_EQ(getWide(L"DisplayString").data, shown ? message : text.data) << "written from Vista on";
+            EXPECT_EQ(getWide(L"DisplayTime"), shown ? (StoredValue{true, REG_DWORD, std::string(4, '\0')}) : time);
+            if (road == kUserChanges) setWide(L"DisplayString", REG_SZ, changed);
+            if (road == kKill) display = std::make_unique<ThreeDTextDisplay>(version_, menu_, ini);
+            display->Restore();
+            EXPECT_EQ(getWide(L"DisplayString").data, road == kUserChanges ? changed : text.data);
+            EXPECT_EQ(getWide(L"DisplayTime"), time);
+            HKEY left = nullptr;
+            EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS,
+                      before > 0 || road == kUserChanges) << "a key made for the message goes again, once empty";
+            RegCloseKey(left);
+            EXPECT_EQ(test::ReadFileBytes(ini), "") << "the kept values are forgotten";
         }
-        store_.RestoreThreeDTextDisplay(previous);
-        EXPECT_EQ(GetValueAt(key, "DisplayString"), text);
-        EXPECT_EQ(GetValueAt(key, "DisplayTime"), time);
-        EXPECT_EQ(GetValueAt(key, "Other").exists, before > 0) << "a key made for the message goes again";
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
