@@ -333,65 +333,62 @@ TEST_F(NtSaverTextStore, MarqueeHasNoDemoType) {
 }
 
 // Vista and later: the 3D Text saver shows "DisplayString" when
-// "DisplayTime" is 0, under a key of its own. The user's values come back
-// byte for byte (a text outside code page 932 too) at the close, or at the
-// next start after a kill; a value the user changed meanwhile stays, and so
-// does everything when the settings file cannot keep the user's values.
+// "DisplayTime" is 0, under a key of its own, and gets back what it had:
+// byte for byte (a text outside code page 932 too), at the close or at the
+// next start after a kill. A value the user changed meanwhile stays.
 TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
-    auto wide = [](std::wstring text) { return std::string(reinterpret_cast<const char*>(text.c_str()), 2 * text.size() + 2); };
-    auto setWide = [&](const wchar_t* name, DWORD type, const std::string& bytes) {
+    auto wide = [](std::wstring t) { return std::string(reinterpret_cast<char*>(t.data()), 2 * t.size() + 2); };
+    auto setText = [&](DWORD type, const std::string& bytes) {
         HKEY opened = nullptr;
         RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
-        RegSetValueExW(opened, name, 0, type, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+        RegSetValueExW(opened, L"DisplayString", 0, type, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
         RegCloseKey(opened);
     };
-    auto getWide = [&](const wchar_t* name) {  // as stored: strings in UTF-16
-        StoredValue value;
+    auto getText = [&] {  // as stored, in UTF-16
+        std::string bytes(256, '\0');
+        DWORD size = 0, type = 0;
         HKEY opened = nullptr;
-        DWORD size = 0;
         RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened);
-        value.exists = RegQueryValueExW(opened, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS;
-        value.data.resize(size);
-        RegQueryValueExW(opened, name, nullptr, &value.type, reinterpret_cast<BYTE*>(value.data.data()), &size);
+        const bool found = !RegQueryValueExW(opened, L"DisplayString", nullptr, &type, nullptr, &size);
+        RegQueryValueExW(opened, L"DisplayString", nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
         RegCloseKey(opened);
-        return value;
+        return StoredValue{found, type, bytes.substr(0, found ? size : 0)};
     };
     const std::string users = wide(L"Café ☕ 会議 🙂"), changed = wide(L"Ünïcode ✓"), message = wide(L"会議中");
     test::ScratchFolder folder;
-    const std::string ini = folder.Path("Pavlune.INI");
-    enum Road { kClose, kKill, kUserChanges, kFileRefuses };
-    // Before: no key; a key without the two values; the user's own values.
-    for (int before : {0, 1, 2}) {
-        for (Road road : {kClose, kKill, kUserChanges, kFileRefuses}) {
-            SCOPED_TRACE(testing::Message() << before << " " << road);
-            RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-            if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
-            if (before > 1) setWide(L"DisplayString", REG_EXPAND_SZ, users);
-            if (before > 1) SetValueAt(key, "DisplayTime", REG_DWORD, std::string("\1\0\0\0", 4));
-            const StoredValue text = getWide(L"DisplayString"), time = getWide(L"DisplayTime");
-            WriteFileBytes(ini, "");
-            SetFileAttributesA(ini.c_str(), road == kFileRefuses ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
-            auto display = std::make_unique<ThreeDTextDisplay>(version_, menu_, ini);
-            ChooseMarquee();
-            display->Show("帰宅");
-            Choose3DText();
-            display->Show("帰宅");
-            display->Show("会議中");
-            const bool shown = version_.Vista && road != kFileRefuses;
-            EXPECT_EQ(getWide(L"DisplayString").data, shown ? message : text.data) << "written from Vista on";
-            EXPECT_EQ(getWide(L"DisplayTime"), shown ? (StoredValue{true, REG_DWORD, std::string(4, '\0')}) : time);
-            if (road == kUserChanges) setWide(L"DisplayString", REG_SZ, changed);
-            if (road == kKill) display = std::make_unique<ThreeDTextDisplay>(version_, menu_, ini);
-            display->Restore();
-            EXPECT_EQ(getWide(L"DisplayString").data, road == kUserChanges ? changed : text.data);
-            EXPECT_EQ(getWide(L"DisplayTime"), time);
-            HKEY left = nullptr;
-            EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS,
-                      before > 0 || road == kUserChanges) << "a key made for the message goes again, once empty";
-            RegCloseKey(left);
-            EXPECT_EQ(test::ReadFileBytes(ini), "") << "the kept values are forgotten";
+    enum Road { kClose, kKill, kUserChanges };
+    // Before: no key; a key without the two values; the user's own values. Each by every road.
+    for (int run = 0; run < 9; ++run) {
+        const int before = run / 3;
+        const Road road = static_cast<Road>(run % 3);
+        SCOPED_TRACE(run);
+        RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+        if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
+        if (before > 1) setText(REG_EXPAND_SZ, users);
+        if (before > 1) SetValueAt(key, "DisplayTime", REG_DWORD, std::string("\1\0\0\0", 4));
+        const StoredValue text = getText(), time = GetValueAt(key, "DisplayTime");
+        auto display = std::make_unique<ThreeDTextDisplay>(version_, menu_, folder.Path("Pavlune.INI"));
+        ChooseMarquee();
+        display->Show("帰宅");
+        Choose3DText();
+        display->Show("帰宅");
+        display->Show("会議中");
+        EXPECT_EQ(getText().data, version_.Vista ? message : text.data) << "written from Vista on only";
+        if (version_.Vista) {
+            EXPECT_EQ(GetValueAt(key, "DisplayTime"), (StoredValue{true, REG_DWORD, std::string(4, '\0')}));
         }
+        if (road == kUserChanges) setText(REG_SZ, changed);
+        if (road == kKill) display = std::make_unique<ThreeDTextDisplay>(version_, menu_, folder.Path("Pavlune.INI"));
+        display->Restore();
+        EXPECT_EQ(getText(), road == kUserChanges ? (StoredValue{true, REG_SZ, changed}) : text);
+        EXPECT_EQ(GetValueAt(key, "DisplayTime"), time);
+        EXPECT_EQ(GetValueAt(key, "Other").exists, before > 0);
+        HKEY left = nullptr;  // a key made for the message goes again, once nothing else is in it
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS,
+                  before > 0 || road == kUserChanges);
+        RegCloseKey(left);
+        EXPECT_EQ(test::ReadFileBytes(folder.Path("Pavlune.INI")), "") << "the kept values are forgotten";
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }
