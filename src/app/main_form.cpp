@@ -13,8 +13,6 @@
 #include "win/menu_renderer.h"
 #include "win/win_util.h"
 
-#include <algorithm>
-
 namespace pavlune {
 
 namespace {
@@ -22,8 +20,9 @@ namespace {
 constexpr int kFirstCommandImage = 100;
 constexpr int kCommandImageCount = 20;
 // An editor writes a file in steps; the menu is reloaded once the folder
-// has been quiet this long, or at the latest this long after the first notice.
-constexpr DWORD kQuietMilliseconds = 400;
+// has been quiet this long, or at the latest at a notice this long after the
+// first one.
+constexpr UINT kQuietMilliseconds = 400;
 constexpr DWORD kLongestReloadWait = 5000;
 constexpr const char* kDesktopKey = "Control Panel\\desktop";
 }  // namespace
@@ -437,13 +436,12 @@ void TPavluneMainForm::StartDesktopWatcher() {
 void TPavluneMainForm::DefinitionFolderChanged() {
     if (!commandMenu_.IsChecked("RMenuAutoMenuReload")) return;
     if (!quietReload_.Running()) firstNotice_ = GetTickCount();
-    const DWORD waited = GetTickCount() - firstNotice_;
-    if (waited >= kLongestReloadWait) {
-        quietReload_.Stop();
-        RMenuReloadClick();
+    if (GetTickCount() - firstNotice_ < kLongestReloadWait) {
+        quietReload_.Start(kQuietMilliseconds);
         return;
     }
-    quietReload_.Start(std::min(kQuietMilliseconds, kLongestReloadWait - waited));
+    quietReload_.Stop();
+    RMenuReloadClick();
 }
 
 }  // namespace pavlune

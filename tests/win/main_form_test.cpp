@@ -9,6 +9,8 @@
 #include <tuple>
 
 #include "about/about_box.h"
+#include "lan/presence.h"
+#include "raw_socket.h"
 #include "saver/screen_saver_active.h"
 #include "win/files.h"
 #include "win_test_support.h"
@@ -197,6 +199,47 @@ TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
     // The empty name keeps the question from coming back.
     EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kSixKeys);
     EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
+}
+
+// A polite close, or the session's end, while the first-start question is
+// open: no name is stored and nothing goes out on the LAN (a double-click
+// on the icon meanwhile sends nothing either), so the next start asks again.
+TEST_F(MainFormTest, CloseDuringTheFirstStartQuestionStoresAndSendsNothing) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    dialogs_.NameReply = PresenceNameFields{"山田", "営業部", ""};  // typed, never confirmed
+    for (UINT close : {WM_CLOSE, WM_ENDSESSION}) {
+        dialogs_.WhileAsked = [close](HWND form) {
+            SendMessageA(form, WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK);
+            if (close == WM_ENDSESSION) SendMessageA(form, WM_QUERYENDSESSION, 0, 0);
+            SendMessageA(form, close, TRUE, 0);
+        };
+        Start();
+        PumpMessages();
+        Finish();
+        EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")).find("MyName"), std::string::npos) << close;
+        std::string heard, from;
+        EXPECT_FALSE(wire.Receive(heard, from, 500)) << heard;
+    }
+    EXPECT_EQ(dialogs_.NamesAsked, 2) << "the next start asks again";
+}
+
+// A log written beside the program every 100 ms: the folder is never quiet,
+// and a save of the definition file still reaches the menu within seconds.
+TEST_F(MainFormTest, AFolderThatIsNeverQuietStillReloadsTheMenu) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    Start();
+    WriteFileBytes(Path("Pavlune.TXT"), "会議中\r\n");
+    bool reloaded = false;
+    for (DWORD start = GetTickCount(); !reloaded && GetTickCount() - start < 20000;) {
+        WriteFileBytes(Path("busy.log"), "x");
+        PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+        PumpFor(100);
+        reloaded = form_->MessageMenu().Menu().Entries.size() == 1u;
+    }
+    EXPECT_TRUE(reloaded) << "the reload waited for a quiet folder";
+    CloseAndPump();
+    Finish();
 }
 
 struct FatalCase {

@@ -65,10 +65,12 @@ public:
     };
     std::vector<Asked> Inputs;
     std::vector<std::string> InputReplies;
-    // The first start's question: answered with NameReply (nothing: Cancel).
+    // The first start's question: answered with NameReply (nothing: Cancel),
+    // after WhileAsked has run as if the question were open.
     std::optional<PresenceNameFields> AskPresenceName(HWND owner) override;
     int NamesAsked = 0;
     std::optional<PresenceNameFields> NameReply;
+    std::function<void(HWND owner)> WhileAsked;
 };
 
 // Handles the messages waiting in this thread's queue. Returns true when a
