@@ -153,10 +153,8 @@ TEST(ChangeWatchers, AWatchThatCannotBeSetUpCostsNothingAndStopsAtOnce) {
     EXPECT_LT(GetTickCount() - start, ChangeWatcher::kWaitMilliseconds / 2) << "a stop waited for a period";
 }
 
-// The watched folder removed and made again, as a file server that restarts
-// or a USB stick pulled and put back leaves it: the watch lets the old one
-// go (until then it stays, pending), tells once that the folder is back,
-// and notices a save afterwards.
+// The watched folder removed (it stays, pending, until the watch lets go) and made again: the
+// watch tells once that it is back, and notices a save afterwards.
 TEST(ChangeWatchers, AFolderRemovedAndMadeAgainIsWatchedAgain) {
     Receiver receiver;
     ScratchFolder parent;

@@ -201,9 +201,8 @@ TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
     EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
 }
 
-// A polite close, or the session's end, while the first-start question is
-// open: no name is stored and nothing goes out on the LAN (a double-click
-// on the icon meanwhile sends nothing either), so the next start asks again.
+// A polite close, or the session's end, while the first-start question is open: no name is stored
+// and nothing goes out on the LAN (nor by a double-click on the icon), so the next start asks again.
 TEST_F(MainFormTest, CloseDuringTheFirstStartQuestionStoresAndSendsNothing) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     test::RawSocket wire(kPresencePort, "0.0.0.0");

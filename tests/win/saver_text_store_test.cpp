@@ -333,9 +333,8 @@ TEST_F(NtSaverTextStore, MarqueeHasNoDemoType) {
 }
 
 // Vista and later: the 3D Text saver shows "DisplayString" when
-// "DisplayTime" is 0, under a key of its own, and gets back what it had:
-// byte for byte (a text outside code page 932 too), at the close or at the
-// next start after a kill. A value the user changed meanwhile stays.
+// "DisplayTime" is 0, under a key of its own, and gets back what it had.
+// Byte for byte, at the close or the next start after a kill; a value the user changed stays.
 TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
     auto wide = [](std::wstring t) { return std::string(reinterpret_cast<char*>(t.data()), 2 * t.size() + 2); };

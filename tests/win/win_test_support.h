@@ -65,12 +65,11 @@ public:
     };
     std::vector<Asked> Inputs;
     std::vector<std::string> InputReplies;
-    // The first start's question: answered with NameReply (nothing: Cancel),
-    // after WhileAsked has run as if the question were open.
+    // The first start's question: answered with NameReply (nothing: Cancel).
     std::optional<PresenceNameFields> AskPresenceName(HWND owner) override;
     int NamesAsked = 0;
     std::optional<PresenceNameFields> NameReply;
-    std::function<void(HWND owner)> WhileAsked;
+    std::function<void(HWND owner)> WhileAsked;  // runs first, as while the question is open
 };
 
 // Handles the messages waiting in this thread's queue. Returns true when a
