@@ -39,9 +39,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     pavlune::InitCommonControlClasses();
 
     pavlune::Win32Dialogs dialogs;
+    pavlune::Win32NameQuestion names(dialogs);
     pavlune::WithErrorBox(dialogs, nullptr, [&] {
         pavlune::RegisterMainFormClass(instance);
-        pavlune::TPavluneMainForm form({instance, pavlune::ModuleFileName(), dialogs});
+        pavlune::TPavluneMainForm form({instance, pavlune::ModuleFileName(), dialogs, names});
         RunMessageLoop();
         form.FormDestroy();
     });

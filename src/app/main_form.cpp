@@ -20,8 +20,10 @@ namespace {
 constexpr int kFirstCommandImage = 100;
 constexpr int kCommandImageCount = 20;
 // An editor writes a file in steps; the menu is reloaded once the folder
-// has been quiet this long.
+// has been quiet this long, or at the latest at a notice this long after the
+// first one.
 constexpr UINT kQuietMilliseconds = 400;
+constexpr DWORD kLongestReloadWait = 5000;
 constexpr const char* kDesktopKey = "Control Panel\\desktop";
 }  // namespace
 
@@ -43,6 +45,7 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
       programFolder_(ExtractFilePath(context.ExePath)),
       commandMenu_(BuildCommandMenu()),
       saverText_(VersionInfo, commandMenu_),
+      threeDText_(VersionInfo, commandMenu_, settingsPath_),
       password_(VersionInfo, commandMenu_),
       quietReload_(context.Dialogs, [this] { RMenuReloadClick(); }) {
     // A hidden top-level window (not a message-only one), so that a polite
@@ -71,7 +74,7 @@ TPavluneMainForm::~TPavluneMainForm() {
     // After a fatal definition file the close never ran: the watchers post
     // to this form, so they stop before anything of it goes.
     StopWatchers();
-    RestoreSaverActive();
+    RestoreSystemSettings();
     presence_.reset();
     launcher_.reset();
     messageMenu_.reset();
@@ -117,8 +120,9 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION:
             // Windows may end the process right after this message: save now.
             if (wParam) {
+                ending_ = true;
                 FormDestroy();
-                RestoreSaverActive();
+                RestoreSystemSettings();
             }
             return 0;
     }
@@ -128,6 +132,9 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TPavluneMainForm::FormCreate() {
+    // A run that did not end (killed, or its session lost) left the user's
+    // 3D Text values kept: they go back before anything else.
+    threeDText_.Restore();
     // 1. The system's version decides where its settings live. It was read
     //    when the form was made, before any subsystem that needs it.
     // 2. The saver flag as it was before anything changed it.
@@ -175,14 +182,16 @@ void TPavluneMainForm::FormCreate() {
     BuildAddStringsFileMenu(commandMenu_, messageMenu_->Menu(), programFolder_);
     // 20. The user's name on the LAN, asked for once when the file has none,
     //     so that colleagues can tell this PC's records from the first one;
-    //     a program that is ending for its definition file asks nothing. Then
-    //     the subnets and PCs beyond the router that hear this PC too.
+    //     a program that is ending for its definition file asks nothing, and
+    //     one closed during the question goes no further. Then the subnets
+    //     and PCs beyond the router that hear this PC too.
     if (settings.HasKey("MyName")) MyName = settings.ReadText("MyName", "");
-    else if (!messageMenu_->Ending()) AskMyName(settings);
+    else if (!messageMenu_->Ending() && !AskMyName(settings)) return;
     BroadcastList broadcastTo = ParseBroadcastList(settings.ReadText("BroadcastTo", ""));
     presence_->SetBroadcastTargets(broadcastTo.Targets);
     // 21. Nothing is written at start-up; the settings file needs no closing.
     // 22. Everybody on the LAN is asked for their state.
+    introduced_ = true;
     presence_->RequestStates();
     // Entries that cannot be used are named once; the good ones already work.
     if (!broadcastTo.Skipped.empty()) {
@@ -191,26 +200,41 @@ void TPavluneMainForm::FormCreate() {
     }
 }
 
-// Cancel stores an empty name, so the question does not come back. A file
-// that cannot be written is reported, and the name holds while the program runs.
-void TPavluneMainForm::AskMyName(SettingsFile& settings) {
-    std::optional<PresenceNameFields> answer = context_.Dialogs.AskPresenceName(Handle());
+// Cancel stores an empty name, so the question does not come back. A close
+// of the program while the question is open (a polite taskkill, the
+// session's end) stores nothing: the next start asks again. False then, as
+// the program is ending. A file that cannot be written is reported, and the
+// name holds while the program runs.
+bool TPavluneMainForm::AskMyName(SettingsFile& settings) {
+    asking_ = true;
+    struct Answered {
+        bool& asking;
+        ~Answered() { asking = false; }
+    } answered{asking_};
+    std::optional<PresenceNameFields> answer = context_.Names.AskPresenceName(Handle());
+    if (ending_) return false;
     if (answer) MyName = ComposeMyName(answer->Name, answer->Category1, answer->Category2);
     try {
         settings.WriteText("MyName", MyName);
     } catch (const std::exception& e) {
         ShowErrorBox(context_.Dialogs, Handle(), e.what());
     }
+    return true;
 }
 
+// A polite taskkill closes the first-start question as well, which passes
+// the close on: the second one finds the program closed already.
 void TPavluneMainForm::Close() {
-    if (!FormCloseQuery()) return;
+    if (ending_ || !FormCloseQuery()) return;
+    ending_ = true;
     FormClose();
     PostQuitMessage(0);
 }
 
+// A program closed before it asked the LAN for its states (during the
+// first-start question) has said nothing there, and leaves without a word.
 bool TPavluneMainForm::FormCloseQuery() {
-    presence_->LogOff();
+    if (introduced_) presence_->LogOff();
     return true;
 }
 
@@ -218,8 +242,6 @@ void TPavluneMainForm::FormClose() {
     StopWatchers();
     messageMenu_->Menu().DefaultMessageItem = nullptr;
     password_.WriteBack();
-    saverText_.RestoreThreeDTextDisplay(threeDTextBeforeTakeOver_);
-    threeDTextBeforeTakeOver_ = {};
 }
 
 void TPavluneMainForm::StopWatchers() {
@@ -244,9 +266,12 @@ void TPavluneMainForm::FormDestroy() noexcept {
     });
 }
 
-void TPavluneMainForm::RestoreSaverActive() noexcept {
-    if (saverActiveRestored_) return;
-    saverActiveRestored_ = true;
+// On every road out of the program: the close, the session's end, and the
+// end after a fatal definition file.
+void TPavluneMainForm::RestoreSystemSettings() noexcept {
+    if (systemSettingsRestored_) return;
+    systemSettingsRestored_ = true;
+    threeDText_.Restore();
     WriteScreenSaverActive(SaverActiveAtStart != 0);
 }
 
@@ -289,6 +314,9 @@ void TPavluneMainForm::WireCommands() {
 }
 
 void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
+    // Until the first-start question is answered there is no name to send
+    // a message with: the icon waits for the answer.
+    if (asking_) return;
     POINT at{};
     GetCursorPos(&at);
     switch (static_cast<UINT>(lParam)) {
@@ -343,22 +371,21 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     std::string previousText = saverText_.ExchangeSaverText(settingsName, message);
     std::string previousDemoType;
     if (commandMenu_.IsChecked("RMenu3D")) previousDemoType = saverText_.ExchangeSaverDemoType(settingsName, "0");
-    ThreeDTextDisplay previousDisplay = saverText_.ExchangeThreeDTextDisplay(message);
+    threeDText_.Show(message);
     presence_->BroadcastState(StatusPayload(message, MyName), false);
     launcher_->StartSaver(launcher_->MessageSaverPath(), false);
 
     if (commandMenu_.IsChecked("RMenuScreenSaverJack")) {
         // On Vista to 11 every message ends here. The message stays for the
-        // idle start while the program runs; the saver's own key gets its
-        // values back at the close, not the text of the last message.
-        if (!threeDTextBeforeTakeOver_.Written) threeDTextBeforeTakeOver_ = previousDisplay;
+        // idle start while the program runs; the 3D Text saver's own key gets
+        // the user's values back when the program ends.
         launcher_->TakeOver();
         return;
     }
     settingsName = saverText_.GetSaverName(kSaverSettingsName);
     saverText_.ExchangeSaverText(settingsName, previousText);
     if (commandMenu_.IsChecked("RMenu3D")) saverText_.ExchangeSaverDemoType(settingsName, previousDemoType);
-    saverText_.RestoreThreeDTextDisplay(previousDisplay);
+    threeDText_.Restore();
 }
 
 void TPavluneMainForm::RMenuAboutClick() {
@@ -401,10 +428,20 @@ void TPavluneMainForm::StartDesktopWatcher() {
 // Editors save in steps (truncate and write, or write another file and
 // rename it over), and the folder's notice may come at the first of them.
 // The file is read once the folder has been quiet for a moment; notices
-// meanwhile make one reload, not one each. A notice that was on its way
-// when automatic reload went off is let go.
+// meanwhile make one reload, not one each. A folder that is never quiet (a
+// log written beside the program every moment) still has the file read a
+// few seconds after the first notice; each notice looks at the clock, as a
+// steady stream of posted messages holds timer messages off. A notice that
+// was on its way when automatic reload went off is let go.
 void TPavluneMainForm::DefinitionFolderChanged() {
-    if (commandMenu_.IsChecked("RMenuAutoMenuReload")) quietReload_.Start(kQuietMilliseconds);
+    if (!commandMenu_.IsChecked("RMenuAutoMenuReload")) return;
+    if (!quietReload_.Running()) firstNotice_ = GetTickCount();
+    if (GetTickCount() - firstNotice_ < kLongestReloadWait) {
+        quietReload_.Start(kQuietMilliseconds);
+        return;
+    }
+    quietReload_.Stop();
+    RMenuReloadClick();
 }
 
 }  // namespace pavlune

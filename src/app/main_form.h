@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_menu.h"
+#include "app/name_dialog.h"
 #include "app/tray_icon.h"
 #include "lan/lan_presence.h"
 #include "menu/message_menu_loader.h"
@@ -17,6 +18,7 @@
 #include "saver/password_options.h"
 #include "saver/saver_launcher.h"
 #include "saver/saver_text_store.h"
+#include "saver/three_d_text_display.h"
 #include "win/dialogs.h"
 #include "watch/change_watchers.h"
 #include "win/handles.h"
@@ -40,13 +42,14 @@ public:
         HINSTANCE Instance;
         std::string ExePath;  // the program's own full path; its files sit beside it
         UserDialogs& Dialogs;
+        NameQuestion& Names;  // the question of a first start
     };
 
     // Builds the hidden window and runs the start-up sequence.
     explicit TPavluneMainForm(const Context& context);
     TPavluneMainForm(const TPavluneMainForm&) = delete;
     TPavluneMainForm& operator=(const TPavluneMainForm&) = delete;
-    // Puts the screen-saver-active flag back as it was at start-up.
+    // Puts the system's settings back as they were before the program ran.
     ~TPavluneMainForm();
 
     HWND Handle() const { return window_.get(); }
@@ -84,10 +87,10 @@ private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
     void FormCreate();
-    void AskMyName(SettingsFile& settings);
+    bool AskMyName(SettingsFile& settings);
     bool FormCloseQuery();
     void FormClose();
-    void RestoreSaverActive() noexcept;
+    void RestoreSystemSettings() noexcept;
 
     void Close();
     void WireCommands();
@@ -112,9 +115,7 @@ private:
     UniqueOwnedWindow window_;
     PopupMenuModel commandMenu_;
     SaverTextStore saverText_;
-    // What the 3D Text saver of Vista and later showed before the first
-    // message that ended in take-over; put back when the program closes.
-    ThreeDTextDisplay threeDTextBeforeTakeOver_;
+    ThreeDTextDisplay threeDText_;          // the 3D Text saver's own text on Vista and later
     std::unique_ptr<MessageMenuLoader> messageMenu_;
     UniqueIcon trayPicture_;                // Image1: the tray icon's 16 x 16 picture
     UniqueImageList commandImages_;         // ImageList1: pictures of the command menu
@@ -123,9 +124,13 @@ private:
     std::unique_ptr<SaverLauncher> launcher_;
     PasswordOptions password_;
     WindowTimer quietReload_;               // an edit caught half-way waits for a quiet folder
+    DWORD firstNotice_ = 0;                 // of the notices that quietReload_ waits out
     UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
+    bool asking_ = false;      // the first-start question is open
+    bool introduced_ = false;  // the LAN was asked for its states, so it hears this PC leave
+    bool ending_ = false;      // closed, or the session ends
     bool destroyed_ = false;
-    bool saverActiveRestored_ = false;
+    bool systemSettingsRestored_ = false;
 };
 
 // Registers the main window's class; once per process.

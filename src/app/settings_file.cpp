@@ -4,6 +4,7 @@
 
 #include "app/settings_values.h"
 #include "common/error.h"
+#include "win/win_util.h"
 
 namespace pavlune {
 
@@ -30,13 +31,7 @@ bool SettingsFile::HasKey(const char* key) const { return ReadText(key, "0") != 
 void SettingsFile::WriteBoolean(const char* key, bool value) { WriteText(key, value ? "1" : "0"); }
 
 void SettingsFile::WriteText(const char* key, const std::string& value) {
-    // A file the user made read-only is not ours to change, even where the
-    // system would let an administrator write through the attribute.
-    DWORD attributes = GetFileAttributesA(path_.c_str());
-    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (readOnly || !WritePrivateProfileStringA(kSettingsSection, key, value.c_str(), path_.c_str())) {
-        throw Error(path_ + " に書き込めません");
-    }
+    if (!WriteProfileString(kSettingsSection, key, value.c_str(), path_)) throw Error(path_ + " に書き込めません");
 }
 
 }  // namespace pavlune

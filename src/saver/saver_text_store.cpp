@@ -10,9 +10,6 @@ namespace pavlune {
 namespace {
 
 constexpr const char* kControlIni = "CONTROL.INI";
-constexpr const char* kThreeDTextKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
-constexpr const char* kDisplayString = "DisplayString";
-constexpr const char* kDisplayTime = "DisplayTime";
 
 // A saver's settings key under HKEY_CURRENT_USER is only opened, except
 // the Marquee saver's when createKey: on a profile that never configured it
@@ -57,41 +54,6 @@ std::string SaverTextStore::ExchangeSaverText(const std::string& settingsName, c
 std::string SaverTextStore::ExchangeSaverDemoType(const std::string& settingsName, const std::string& newValue) {
     if (!ThreeDChecked()) return "0";
     return ExchangeValue(settingsName, "DemoType", newValue);
-}
-
-ThreeDTextDisplay SaverTextStore::ExchangeThreeDTextDisplay(const std::string& message) {
-    ThreeDTextDisplay previous;
-    if (!version_.Vista || !ThreeDChecked()) return previous;
-    // A user who never configured the saver has no key: without one it
-    // would show its default text.
-    HKEY opened = nullptr;
-    DWORD disposition = 0;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kThreeDTextKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &opened, &disposition) != ERROR_SUCCESS) {
-        return previous;
-    }
-    UniqueKey key(opened);
-    previous.Written = true;
-    previous.KeyCreated = disposition == REG_CREATED_NEW_KEY;
-    previous.DisplayString = ReadRegistryValue(key.get(), kDisplayString);
-    previous.DisplayTime = ReadRegistryValue(key.get(), kDisplayTime);
-    WriteRegistryString(key.get(), kDisplayString, message);
-    const DWORD text = 0;
-    RegSetValueExA(key.get(), kDisplayTime, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&text), sizeof text);
-    return previous;
-}
-
-void SaverTextStore::RestoreThreeDTextDisplay(const ThreeDTextDisplay& previous) {
-    if (!previous.Written) return;
-    if (previous.KeyCreated) {
-        RegDeleteKeyA(HKEY_CURRENT_USER, kThreeDTextKey);
-        return;
-    }
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kThreeDTextKey, 0, KEY_ALL_ACCESS, &opened) != ERROR_SUCCESS) return;
-    UniqueKey key(opened);
-    RestoreRegistryValue(key.get(), kDisplayString, previous.DisplayString);
-    RestoreRegistryValue(key.get(), kDisplayTime, previous.DisplayTime);
 }
 
 bool SaverTextStore::Is3DTextSaverInstalled() const {

@@ -9,18 +9,8 @@
 
 #include "common/menu_model.h"
 #include "saver/saver_names.h"
-#include "win/registry.h"
 
 namespace pavlune {
-
-// What the 3D Text saver of Vista and later showed before a message was
-// written into its own key, to be put back exactly.
-struct ThreeDTextDisplay {
-    bool Written = false;     // nothing was changed, nothing to put back
-    bool KeyCreated = false;  // the key itself is removed again
-    RegistryValue DisplayString;
-    RegistryValue DisplayTime;
-};
 
 class SaverTextStore {
 public:
@@ -48,15 +38,6 @@ public:
     // one, so with the Marquee kind checked this returns "0" and touches
     // nothing.
     std::string ExchangeSaverDemoType(const std::string& settingsName, const std::string& newValue);
-
-    // With the 3D Text kind on Vista and later, where that saver reads its
-    // text from a key of its own: stores message as its "DisplayString" and
-    // 0 as its "DisplayTime" (text instead of the clock), and returns what
-    // was there. Elsewhere nothing is written.
-    ThreeDTextDisplay ExchangeThreeDTextDisplay(const std::string& message);
-    // Puts back what the exchange returned; values that did not exist are
-    // removed again.
-    void RestoreThreeDTextDisplay(const ThreeDTextDisplay& previous);
 
     // Whether the 3D Text saver's file is in the system directory.
     bool Is3DTextSaverInstalled() const;

@@ -50,8 +50,8 @@ void ChangeWatcher::Execute() {
             // Whatever made the wait fail, the period is still waited out:
             // a failing wait in this loop would take a whole core.
             if (WaitForSingleObject(stopEvent_.get(), kWaitMilliseconds) == WAIT_FAILED) Sleep(kWaitMilliseconds);
-        } else if (count == 1) {
-            Retry();
+        } else if (Retry()) {
+            PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
         }
     }
 }
@@ -68,6 +68,12 @@ TRegWaitThread::TRegWaitThread(HWND receiverWindow, UINT notifyMessage, const st
 }
 
 TRegWaitThread::~TRegWaitThread() { Stop(); }
+
+bool TRegWaitThread::Retry() {
+    if (armed_) return false;
+    Arm();
+    return armed_;
+}
 
 // An event of its own, without a name: a named one would be shared with any
 // other program that picked the same name. It starts unsignalled, so that
@@ -86,17 +92,50 @@ void TRegWaitThread::Arm() {
 
 TFileWaitThread::TFileWaitThread(HWND receiverWindow, UINT notifyMessage, const std::string& watchPath,
                                  bool startSuspended)
-    : ChangeWatcher(receiverWindow, notifyMessage),
-      notification_(FindFirstChangeNotificationA(watchPath.c_str(), FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE)) {
+    : ChangeWatcher(receiverWindow, notifyMessage), watchPath_(watchPath) {
+    SetUp();
     if (!notification_) MessageBeep(MB_ICONHAND);
     if (!startSuspended) Resume();
 }
 
 TFileWaitThread::~TFileWaitThread() { Stop(); }
 
-// A notification that cannot be set up again is given up, as one that never was.
+void TFileWaitThread::SetUp() {
+    notification_.reset();
+    watched_ = IdentityOf(watchPath_);
+    notification_.reset(FindFirstChangeNotificationA(watchPath_.c_str(), FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE));
+}
+
+// The folder away for a moment (a file server restarting, a USB stick
+// pulled and put back) fails the next re-arm: the watch is set up afresh
+// at the end of the period.
 void TFileWaitThread::Rearm() {
     if (!FindNextChangeNotification(notification_.get())) notification_.reset();
+}
+
+// A watch can go blind without failing a call: under Wine a folder removed
+// and made again leaves it on the folder that is gone (and one removed by a
+// Win32 call stays until the watch lets go of it), and a network redirector
+// may drop a share's notices after a reconnect. So the watch is set up
+// afresh after every quiet period. When it had failed, or the folder at the
+// path is another one now, a change may have gone unseen.
+bool TFileWaitThread::Retry() {
+    const bool lost = !notification_ || IdentityOf(watchPath_) != watched_;
+    // A change just after the wait ended is not lost with the old watch.
+    const bool changed = notification_ && WaitForSingleObject(notification_.get(), 0) == WAIT_OBJECT_0;
+    SetUp();
+    return notification_ && (lost || changed);
+}
+
+// The folder's volume and file index; Windows 95 opens no folder, and then
+// only whether it is there counts. Nothing when it is not there.
+TFileWaitThread::FolderIdentity TFileWaitThread::IdentityOf(const std::string& folder) {
+    if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    UniqueHandle opened(CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!opened || !GetFileInformationByHandle(opened.get(), &information)) return std::tuple<DWORD, DWORD, DWORD>{};
+    return std::tuple{information.dwVolumeSerialNumber, information.nFileIndexHigh, information.nFileIndexLow};
 }
 
 std::string GetUserHivePath() {

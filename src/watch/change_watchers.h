@@ -8,7 +8,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
+#include <tuple>
 
 #include "win/handles.h"
 
@@ -37,8 +39,10 @@ private:
     virtual HANDLE ChangeHandle() const = 0;
     // Sets the watch up again once a change has been signalled.
     virtual void Rearm() = 0;
-    // A period without a watch is over: a watch that failed may try again.
-    virtual void Retry() {}
+    // A period without a change is over: a watch that failed, or that was
+    // lost, is set up afresh. True when one is back: a change made meanwhile
+    // went unseen, so the receiver is told once.
+    virtual bool Retry() = 0;
 
     static DWORD WINAPI ThreadStart(void* watcher);
     void Execute();
@@ -59,7 +63,7 @@ public:
 private:
     HANDLE ChangeHandle() const override { return armed_ ? event_.get() : nullptr; }
     void Rearm() override { Arm(); }
-    void Retry() override { Arm(); }
+    bool Retry() override;
     void Arm();
 
     UniqueKey key_;
@@ -76,7 +80,15 @@ public:
 private:
     HANDLE ChangeHandle() const override { return notification_ ? notification_.get() : nullptr; }
     void Rearm() override;
+    bool Retry() override;
+    void SetUp();
 
+    // What tells a folder from another one made under its name later.
+    using FolderIdentity = std::optional<std::tuple<DWORD, DWORD, DWORD>>;
+    static FolderIdentity IdentityOf(const std::string& folder);
+
+    std::string watchPath_;
+    FolderIdentity watched_;  // the folder the notification was set up on
     UniqueChangeNotification notification_;
 };
 

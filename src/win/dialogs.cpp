@@ -5,7 +5,6 @@
 #include "common/error.h"
 #include "win/code_built_dialog.h"
 #include "win/controls.h"
-#include "win/name_dialog.h"
 
 namespace pavlune {
 namespace {
@@ -89,10 +88,6 @@ int Win32Dialogs::ShowMessage(HWND owner, const std::string& text, const std::st
 std::string Win32Dialogs::InputBox(HWND owner, const std::string& caption, const std::string& prompt,
                                    const std::string& defaultText, int maxLength) {
     return InputDialog(*this, caption, prompt, defaultText, maxLength).Ask(owner);
-}
-
-std::optional<PresenceNameFields> Win32Dialogs::AskPresenceName(HWND owner) {
-    return NameDialog(*this).Ask(owner);
 }
 
 void ShowErrorBox(UserDialogs& dialogs, HWND owner, std::string_view message) {

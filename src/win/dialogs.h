@@ -4,18 +4,10 @@
 
 #include <windows.h>
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace pavlune {
-
-// The user's name on the LAN and its two categories, as typed.
-struct PresenceNameFields {
-    std::string Name;
-    std::string Category1;
-    std::string Category2;  // may be empty
-};
 
 class UserDialogs {
 public:
@@ -26,10 +18,6 @@ public:
     // OK and defaultText on Cancel.
     virtual std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt,
                                  const std::string& defaultText, int maxLength) = 0;
-    // The question of a first start: the user's name and categories, none
-    // of them holding a backslash, the name and the first category filled
-    // in. Nothing when the user cancels.
-    virtual std::optional<PresenceNameFields> AskPresenceName(HWND owner) = 0;
 };
 
 class Win32Dialogs : public UserDialogs {
@@ -37,7 +25,6 @@ public:
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT flags) override;
     std::string InputBox(HWND owner, const std::string& caption, const std::string& prompt,
                          const std::string& defaultText, int maxLength) override;
-    std::optional<PresenceNameFields> AskPresenceName(HWND owner) override;
 };
 
 // The error box: the error's text by the full-stop rule, caption "Pavlune",

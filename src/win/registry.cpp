@@ -1,6 +1,29 @@
 #include "win/registry.h"
 
+#include "win/win_util.h"
+
 namespace pavlune {
+
+namespace {
+
+// The wide functions are looked up, so that the program still loads on
+// Windows 95, which has none that work; there they fail like a missing value.
+struct WideRegistry {
+    using Query = LONG(WINAPI*)(HKEY, const wchar_t*, DWORD*, DWORD*, BYTE*, DWORD*);
+    using Set = LONG(WINAPI*)(HKEY, const wchar_t*, DWORD, DWORD, const BYTE*, DWORD);
+    using Delete = LONG(WINAPI*)(HKEY, const wchar_t*);
+    HMODULE library = GetModuleHandleA("ADVAPI32.DLL");
+    Query query = ProcAddress<Query>(library, "RegQueryValueExW");
+    Set set = ProcAddress<Set>(library, "RegSetValueExW");
+    Delete remove = ProcAddress<Delete>(library, "RegDeleteValueW");
+};
+
+const WideRegistry& Wide() {
+    static const WideRegistry functions;
+    return functions;
+}
+
+}  // namespace
 
 RegistryString ReadRegistryString(HKEY key, const char* valueName) {
     DWORD type = 0;
@@ -27,23 +50,27 @@ bool WriteRegistryString(HKEY key, const char* valueName, const std::string& tex
                           static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
 }
 
-RegistryValue ReadRegistryValue(HKEY key, const char* valueName) {
-    RegistryValue value;
+std::optional<RegistryValue> ReadRegistryValue(HKEY key, const wchar_t* valueName) {
+    const WideRegistry& wide = Wide();
+    if (!wide.query) return std::nullopt;
+    DWORD type = 0;
     DWORD size = 0;
-    if (RegQueryValueExA(key, valueName, nullptr, &value.Type, nullptr, &size) != ERROR_SUCCESS) return {};
-    value.Data.resize(size);
-    if (RegQueryValueExA(key, valueName, nullptr, &value.Type, value.Data.data(), &size) != ERROR_SUCCESS) return {};
-    value.Data.resize(size);
-    value.Exists = true;
-    return value;
+    LONG status = wide.query(key, valueName, nullptr, &type, nullptr, &size);
+    if (status == ERROR_FILE_NOT_FOUND) return RegistryValue{};
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    std::string data(size, '\0');
+    if (wide.query(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    data.resize(size);
+    return RegistryValue{true, type, data};
 }
 
-void RestoreRegistryValue(HKEY key, const char* valueName, const RegistryValue& value) {
-    if (!value.Exists) {
-        RegDeleteValueA(key, valueName);
-        return;
-    }
-    RegSetValueExA(key, valueName, 0, value.Type, value.Data.data(), static_cast<DWORD>(value.Data.size()));
+bool WriteRegistryValue(HKEY key, const wchar_t* valueName, const RegistryValue& value) {
+    const WideRegistry& wide = Wide();
+    if (!value.Exists) return wide.remove && wide.remove(key, valueName) == ERROR_SUCCESS;
+    return wide.set && wide.set(key, valueName, 0, value.Type, reinterpret_cast<const BYTE*>(value.Data.data()),
+                                static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS;
 }
 
 }  // namespace pavlune

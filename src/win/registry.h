@@ -1,10 +1,13 @@
-// String values of the registry, over the A functions (code page 932).
+// Values of the registry: strings over the A functions (code page 932), and
+// values of any type exactly as stored.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
-#include <vector>
+
+#include "common/registry_value.h"
 
 namespace pavlune {
 
@@ -23,16 +26,14 @@ RegistryString ReadRegistryString(HKEY key, const char* valueName);
 // Stores text as REG_SZ with its terminating zero. False when refused.
 bool WriteRegistryString(HKEY key, const char* valueName, const std::string& text);
 
-// A value of any type as stored, to be put back exactly as it was.
-struct RegistryValue {
-    bool Exists = false;
-    DWORD Type = REG_NONE;
-    std::vector<BYTE> Data;
-};
+// A value of any type with its bytes as the system keeps them: on the NT
+// line a string is read and written in UTF-16, so that a text outside code
+// page 932 goes back unchanged. A missing value does not exist; nothing
+// when it cannot be read.
+std::optional<RegistryValue> ReadRegistryValue(HKEY key, const wchar_t* valueName);
 
-RegistryValue ReadRegistryValue(HKEY key, const char* valueName);
-
-// Writes the value back as it was read, or removes it when it did not exist.
-void RestoreRegistryValue(HKEY key, const char* valueName, const RegistryValue& value);
+// Stores the value as given, or removes it when it does not exist. False
+// when refused.
+bool WriteRegistryValue(HKEY key, const wchar_t* valueName, const RegistryValue& value);
 
 }  // namespace pavlune

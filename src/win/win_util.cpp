@@ -31,6 +31,12 @@ std::string ReadProfileString(const char* section, const char* key, const std::s
     return value;
 }
 
+bool WriteProfileString(const char* section, const char* key, const char* value, const std::string& file) {
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    return WritePrivateProfileStringA(section, key, value, file.c_str()) != FALSE;
+}
+
 void OpenWithShell(HWND owner, const std::string& target, const char* verb) {
     ShellExecuteA(owner, verb, target.c_str(), nullptr, nullptr, SW_SHOW);
 }

@@ -23,6 +23,12 @@ std::string SystemDirectory();
 std::string ReadProfileString(const char* section, const char* key, const std::string& defaultValue,
                               const std::string& file);
 
+// WritePrivateProfileStringA (a null key removes the section, a null value
+// the key). False when refused, and also for a file the user made read-only:
+// it is not ours to change, even where the system would let an
+// administrator write through the attribute.
+bool WriteProfileString(const char* section, const char* key, const char* value, const std::string& file);
+
 // Opens a file, folder or link with the shell's verb (none: the default
 // verb). Failures are the shell's to show, if any.
 void OpenWithShell(HWND owner, const std::string& target, const char* verb = nullptr);

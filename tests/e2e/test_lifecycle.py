@@ -93,6 +93,12 @@ class Lifecycle(unittest.TestCase):
 
     def test_first_start_asks_for_the_name_once(self):
         self.pc.file("Pavlune.INI").unlink()
+        # Closed while it asks (a polite taskkill), it stores no name: the next start asks.
+        process = self.pc.start()
+        self.assertIsNotNone(self.pc.wait_box("名前の設定"))
+        self.pc.taskkill()
+        self.assertEqual(exited(process), 0)
+        self.assertNotIn("MyName", self.pc.read("Pavlune.INI"))
         process = self.pc.start()
         self.assertIsNotNone(self.pc.wait_box("名前の設定"), "a first start did not ask for the name")
         for index, text in enumerate(["山田", "営業部\\第一課"]):

@@ -347,6 +347,23 @@ class Windows10Road(WindowsXpRoad):
         values = self.a.wine("reg", "query", key)[1].decode("cp932", "replace")
         self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x1\b")
         self.assertNotIn("DisplayString", values)
+        # At the session's end (the process then ended, as Windows does) and at
+        # the next start after a kill, they come back as well.
+        query = lambda: self.a.wine("reg", "query", key)[1].decode("cp932", "replace")  # noqa: E731
+        for road in ("end-session", "kill"):
+            a = self.start(self.a)
+            self.choose(1)
+            self.assertTrue(wait_until(lambda: re.search(r"DisplayTime\s+REG_DWORD\s+0x0\b", query()), 15))
+            if road == "kill":
+                a.kill()
+                a.wait()
+                a = self.start(self.a)
+            else:
+                self.assertEqual(self.a.wintool("end-session", MAIN_WINDOW_CLASS)[0], 0)
+            values = query()
+            self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x1\b", road)
+            self.assertNotIn("DisplayString", values, road)
+            a.kill()
 
 
 if __name__ == "__main__":

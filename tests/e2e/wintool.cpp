@@ -5,6 +5,7 @@
 //   wintool press-ok CAPTION         presses OK on that message box
 //   wintool wait-window CLASS MS     waits until a top-level window exists
 //   wintool close CLASS              posts WM_CLOSE to that window
+//   wintool end-session CLASS        ends the session for that window, as Windows does
 //   wintool wait-menu MS             waits until a popup menu is open
 //   wintool wait-no-menu MS          waits until no popup menu is open
 //   wintool menu-point               prints "X Y", a point in the first item of
@@ -521,6 +522,12 @@ int main(int argc, char** argv) {
         SendNotifyMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         return 0;
     }
+    if (command == "end-session" && argc == 3) {
+        HWND window = FindWindowA(argv[2], nullptr);
+        return window && SendMessageA(window, WM_QUERYENDSESSION, 0, 0) && !SendMessageA(window, WM_ENDSESSION, TRUE, 0)
+                   ? 0
+                   : 1;
+    }
     if (command == "close" && argc == 3) {
         HWND window = FindWindowA(argv[2], nullptr);
         if (!window) return 1;
@@ -530,7 +537,7 @@ int main(int argc, char** argv) {
     Print("usage: wintool wait-box CAPTION MS | press-ok CAPTION | wait-window CLASS MS | close CLASS |"
           " wait-menu MS | wait-no-menu MS | menu-point | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID |"
           " read-list TITLE | list-point TITLE ROW | ping CLASS MS | idle-saver MS | refill-time TITLE N |"
-          " list-watch TITLE ROWS MS |"
+          " list-watch TITLE ROWS MS | end-session CLASS |"
           " set-text CAPTION TEXT [N] | field-point CAPTION | keys NAME... | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
     return 2;
 }

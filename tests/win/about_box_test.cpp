@@ -13,11 +13,11 @@
 #include <ostream>
 #include <vector>
 
+#include "app/name_dialog.h"
 #include "lan/status_list_window.h"
 #include "menu/add_string_dialog.h"
 #include "menu/message_menu_loader.h"
 #include "win/files.h"
-#include "win/name_dialog.h"
 #include "win_test_support.h"
 
 namespace pavlune {
@@ -443,7 +443,7 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
         IDCANCEL);
     test::WatchModal(
         kNameDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{300, 159}, dpi); cancel(box); },
-        [&] { dialogs.AskPresenceName(owner_); }, IDCANCEL);
+        [&] { NameDialog(dialogs).Ask(owner_); }, IDCANCEL);
 
     // The menus' pictures grow as well.
     int pictureSize = 0;

@@ -9,6 +9,8 @@
 #include <tuple>
 
 #include "about/about_box.h"
+#include "lan/presence.h"
+#include "raw_socket.h"
 #include "saver/screen_saver_active.h"
 #include "win/files.h"
 #include "win_test_support.h"
@@ -57,7 +59,7 @@ protected:
 
     void Start(const char* exeName = "Pavlune.exe") {
         form_ = std::make_unique<TPavluneMainForm>(
-            TPavluneMainForm::Context{GetModuleHandleA(nullptr), Path(exeName), dialogs_});
+            TPavluneMainForm::Context{GetModuleHandleA(nullptr), Path(exeName), dialogs_, dialogs_});
     }
 
     // The way the program ends: the loop stops on WM_QUIT, then the last
@@ -199,6 +201,28 @@ TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
     EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
 }
 
+// A polite close, or the session's end, while the first-start question is open: no name is stored
+// and nothing goes out on the LAN (nor by a double-click on the icon), so the next start asks again.
+TEST_F(MainFormTest, CloseDuringTheFirstStartQuestionStoresAndSendsNothing) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    dialogs_.NameReply = PresenceNameFields{"山田", "営業部", ""};  // typed, never confirmed
+    for (UINT close : {WM_CLOSE, WM_ENDSESSION}) {
+        dialogs_.WhileAsked = [close](HWND form) {
+            SendMessageA(form, WM_TRAY_NOTIFY, 0, WM_LBUTTONDBLCLK);
+            if (close == WM_ENDSESSION) SendMessageA(form, WM_QUERYENDSESSION, 0, 0);
+            SendMessageA(form, close, TRUE, 0);
+        };
+        Start();
+        PumpMessages();
+        Finish();
+        EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")).find("MyName"), std::string::npos) << close;
+        std::string heard, from;
+        EXPECT_FALSE(wire.Receive(heard, from, 500)) << heard;
+    }
+    EXPECT_EQ(dialogs_.NamesAsked, 2) << "the next start asks again";
+}
+
 struct FatalCase {
     const char* name;
     const char* file;  // nullptr: no file at all
@@ -319,6 +343,15 @@ TEST_F(MainFormTest, FileChangeMessageReloadsTheMenuOnceTheFolderIsQuietAndWaits
         PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
         PumpMessages();
     }
+
+    // A log written beside the program every 100 ms: the folder is never
+    // quiet, and a save still reaches the menu within seconds.
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    auto entries = [&] { return form_->MessageMenu().Menu().Entries.size(); };
+    for (DWORD start = GetTickCount(); entries() != 4u && GetTickCount() - start < 20000; PumpFor(100)) {
+        PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);
+    }
+    EXPECT_EQ(entries(), 4u) << "the reload waited for a quiet folder";
 
     DeleteFileA(Path("Pavlune.TXT").c_str());
     PostMessageA(form_->Handle(), WM_DEFFILE_CHANGED, 0, 0);

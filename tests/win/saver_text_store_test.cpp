@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_menu.h"
 #include "common/error.h"
 #include "saver/saver_kind.h"
+#include "saver/three_d_text_display.h"
 #include "win/win_util.h"
 #include "win_test_support.h"
 
@@ -332,29 +334,60 @@ TEST_F(NtSaverTextStore, MarqueeHasNoDemoType) {
 
 // Vista and later: the 3D Text saver shows "DisplayString" when
 // "DisplayTime" is 0, under a key of its own, and gets back what it had.
+// Byte for byte, at the close or the next start after a kill; a value the user changed stays.
 TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
-    // Before: no key; a key without the two values; the user's own values.
-    for (int before : {0, 1, 2}) {
-        SCOPED_TRACE(before);
+    auto wide = [](std::wstring t) { return std::string(reinterpret_cast<char*>(t.data()), 2 * t.size() + 2); };
+    auto setText = [&](DWORD type, const std::string& bytes) {
+        HKEY opened = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &opened, nullptr);
+        RegSetValueExW(opened, L"DisplayString", 0, type, reinterpret_cast<const BYTE*>(bytes.data()), bytes.size());
+        RegCloseKey(opened);
+    };
+    auto getText = [&] {  // as stored, in UTF-16
+        std::string bytes(256, '\0');
+        DWORD size = 0, type = 0;
+        HKEY opened = nullptr;
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &opened);
+        const bool found = !RegQueryValueExW(opened, L"DisplayString", nullptr, &type, nullptr, &size);
+        RegQueryValueExW(opened, L"DisplayString", nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size);
+        RegCloseKey(opened);
+        return StoredValue{found, type, bytes.substr(0, found ? size : 0)};
+    };
+    const std::string users = wide(L"Café ☕ 会議 🙂"), changed = wide(L"Ünïcode ✓"), message = wide(L"会議中");
+    test::ScratchFolder folder;
+    enum Road { kClose, kKill, kUserChanges };
+    // Before: no key; a key without the two values; the user's own values. Each by every road.
+    for (int run = 0; run < 9; ++run) {
+        const int before = run / 3;
+        const Road road = static_cast<Road>(run % 3);
+        SCOPED_TRACE(run);
         RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
         if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
-        if (before > 1) SetValueAt(key, "DisplayString", REG_EXPAND_SZ, std::string("Windows 10\0", 11));
+        if (before > 1) setText(REG_EXPAND_SZ, users);
         if (before > 1) SetValueAt(key, "DisplayTime", REG_DWORD, std::string("\1\0\0\0", 4));
-        const StoredValue text = GetValueAt(key, "DisplayString"), time = GetValueAt(key, "DisplayTime");
+        const StoredValue text = getText(), time = GetValueAt(key, "DisplayTime");
+        auto display = std::make_unique<ThreeDTextDisplay>(version_, menu_, folder.Path("Pavlune.INI"));
         ChooseMarquee();
-        store_.RestoreThreeDTextDisplay(store_.ExchangeThreeDTextDisplay("帰宅"));
+        display->Show("帰宅");
         Choose3DText();
-        ThreeDTextDisplay previous = store_.ExchangeThreeDTextDisplay("会議中");
-        EXPECT_EQ(GetValueAt(key, "DisplayString").data, version_.Vista ? std::string("会議中") + '\0' : text.data)
-            << "written from Vista on only";
+        display->Show("帰宅");
+        display->Show("会議中");
+        EXPECT_EQ(getText().data, version_.Vista ? message : text.data) << "written from Vista on only";
         if (version_.Vista) {
             EXPECT_EQ(GetValueAt(key, "DisplayTime"), (StoredValue{true, REG_DWORD, std::string(4, '\0')}));
         }
-        store_.RestoreThreeDTextDisplay(previous);
-        EXPECT_EQ(GetValueAt(key, "DisplayString"), text);
+        if (road == kUserChanges) setText(REG_SZ, changed);
+        if (road == kKill) display = std::make_unique<ThreeDTextDisplay>(version_, menu_, folder.Path("Pavlune.INI"));
+        display->Restore();
+        EXPECT_EQ(getText(), road == kUserChanges ? (StoredValue{true, REG_SZ, changed}) : text);
         EXPECT_EQ(GetValueAt(key, "DisplayTime"), time);
-        EXPECT_EQ(GetValueAt(key, "Other").exists, before > 0) << "a key made for the message goes again";
+        EXPECT_EQ(GetValueAt(key, "Other").exists, before > 0);
+        HKEY left = nullptr;  // a key made for the message goes again, once nothing else is in it
+        EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS,
+                  before > 0 || road == kUserChanges);
+        RegCloseKey(left);
+        EXPECT_EQ(test::ReadFileBytes(folder.Path("Pavlune.INI")), "") << "the kept values are forgotten";
     }
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
 }

@@ -84,8 +84,9 @@ std::string ScriptedDialogs::InputBox(HWND, const std::string& caption, const st
     return reply;
 }
 
-std::optional<PresenceNameFields> ScriptedDialogs::AskPresenceName(HWND) {
+std::optional<PresenceNameFields> ScriptedDialogs::AskPresenceName(HWND owner) {
     ++NamesAsked;
+    if (WhileAsked) WhileAsked(owner);
     return NameReply;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/name_dialog.h"
 #include "win/dialogs.h"
 
 namespace pavlune::test {
@@ -45,7 +46,7 @@ std::string ReadFileBytes(const std::string& path);  // empty when missing
 bool FileExists(const std::string& path);
 
 // Message boxes are recorded instead of shown.
-class ScriptedDialogs : public UserDialogs {
+class ScriptedDialogs : public UserDialogs, public NameQuestion {
 public:
     struct Shown {
         std::string Text;
@@ -68,6 +69,7 @@ public:
     std::optional<PresenceNameFields> AskPresenceName(HWND owner) override;
     int NamesAsked = 0;
     std::optional<PresenceNameFields> NameReply;
+    std::function<void(HWND owner)> WhileAsked;  // runs first, as while the question is open
 };
 
 // Handles the messages waiting in this thread's queue. Returns true when a

@@ -1,4 +1,4 @@
-#include "win/name_dialog.h"
+#include "app/name_dialog.h"
 
 #include <utility>
 
@@ -57,7 +57,12 @@ NameDialog::NameDialog(UserDialogs& dialogs)
     : CodeBuiltDialog(GetModuleHandleA(nullptr), dialogs, IDCANCEL, "名前の設定ダイアログを表示できません"),
       dialogs_(dialogs) {}
 
+std::optional<PresenceNameFields> Win32NameQuestion::AskPresenceName(HWND owner) {
+    return NameDialog(dialogs_).Ask(owner);
+}
+
 std::optional<PresenceNameFields> NameDialog::Ask(HWND owner) {
+    owner_ = owner;
     if (RunModal(owner) == -1) throw Error("名前の設定ダイアログを表示できません");
     return answer_;
 }
@@ -100,6 +105,23 @@ void NameDialog::OnOK() {
     }
     answer_ = std::move(fields);
     EndDialog(handle_, IDOK);
+}
+
+// The close box and Alt+F4 come as SC_CLOSE: the user's Cancel. A bare
+// WM_CLOSE comes from outside, as a polite taskkill posts it to every window
+// of the program; the owner hears it first, so that the program knows it is
+// closing before the question ends.
+bool NameDialog::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+    if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) {
+        OnCancel();
+    } else if (message == WM_CLOSE) {
+        if (owner_) SendMessageA(owner_, WM_CLOSE, 0, 0);
+        EndDialog(handle_, IDCANCEL);
+    } else {
+        return false;
+    }
+    result = TRUE;
+    return true;
 }
 
 }  // namespace pavlune
