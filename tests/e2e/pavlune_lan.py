@@ -240,7 +240,9 @@ class Listener:
         self.process.stdout.readline()  # bound and listening
         self.seconds = seconds
 
-    def collect(self):
+    def collect(self, stop=False):
+        if stop:  # what was awaited has come: the rest of the window is not waited out
+            self.process.terminate()
         out, _ = self.process.communicate(timeout=self.seconds + 30)
         found = []
         for line in out.splitlines():
