@@ -145,7 +145,7 @@ class LanTest(unittest.TestCase):
                              encode("\\x\0"))
         answers = [data for host, _, data in listener.collect() if host == self.a.address]
         self.assertGreaterEqual(len(answers), 1, "the requests were not answered")
-        self.assertLessEqual(len(answers), 4, f"{len(answers)} answers to one burst")
+        self.assertLessEqual(len(answers), listener.most_at_one_per(self.a.address, 0.5), f"{len(answers)} answers")
 
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
@@ -264,7 +264,7 @@ class OfficeTest(unittest.TestCase):
         from_a = [data for host, _, data in answers.collect() if host == self.a.address]
         print(f"1,000 requests from home: {len(from_a)} answers from floor 1", flush=True)
         self.assertGreaterEqual(len(from_a), 1, "home got no answer")
-        self.assertLessEqual(len(from_a), 4, f"{len(from_a)} answers to one burst")
+        self.assertLessEqual(len(from_a), answers.most_at_one_per(self.a.address, 0.5), f"{len(from_a)} answers")
         self.stop(self.a)
 
 
