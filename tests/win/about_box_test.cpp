@@ -18,7 +18,6 @@
 #include "app/name_dialog.h"
 #include "lan/status_list_window.h"
 #include "menu/add_string_dialog.h"
-#include "menu/message_menu_loader.h"
 #include "win/files.h"
 #include "win_test_support.h"
 
@@ -478,6 +477,7 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
     layout += LayoutOf(box);
     cancel(box);
     EXPECT_EQ(WaitForSingleObject(settings.hProcess, 60000), WAIT_OBJECT_0);
+    for (HANDLE handle : {settings.hThread, settings.hProcess}) CloseHandle(handle);
 
     WSADATA sockets;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &sockets), 0);

@@ -167,7 +167,7 @@ TEST(ChangeWatchers, AFolderRemovedAndMadeAgainIsWatchedAgain) {
     while (!CreateDirectoryA(folder.c_str(), nullptr) && GetTickCount() - start < 3 * ChangeWatcher::kWaitMilliseconds) {
         Sleep(100);
     }
-    EXPECT_EQ(receiver.NoticesWithin(ChangeWatcher::kWaitMilliseconds + 1500), 1) << "not told once of the folder back";
+    EXPECT_EQ(receiver.NoticesWithin(ChangeWatcher::kWaitMilliseconds + 4000), 1) << "not told once of the folder back";
     WriteFileBytes(folder + "\\Pavlune.TXT", "会議中\r\n");
     EXPECT_GE(receiver.NoticesWithin(30000, true), 1) << "a save afterwards was not noticed";
     DeleteFileA((folder + "\\Pavlune.TXT").c_str());
