@@ -64,6 +64,7 @@ public:
     MessageMenuLoader& MessageMenu() { return *messageMenu_; }
     SaverLauncher& Launcher() { return *launcher_; }
     PasswordOptions& Password() { return password_; }
+    const TrayIcon& Tray() const { return *tray_; }
 
     // A message chosen in the message menu (or the default one, by a
     // double-click on the tray icon): asks for a phrase when the entry wants

@@ -14,6 +14,11 @@ static_assert(sizeof(void*) != 4 || kRecordSize == 488);
 }  // namespace
 
 void TrayIcon::TrayNotify(bool add) {
+    NOTIFYICONDATAA record = Record(add);
+    Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &record);
+}
+
+NOTIFYICONDATAA TrayIcon::Record(bool add) const {
     NOTIFYICONDATAA record{};
     record.cbSize = kRecordSize;
     record.hWnd = window_;
@@ -24,7 +29,7 @@ void TrayIcon::TrayNotify(bool add) {
         record.hIcon = icon_;
         std::strncpy(record.szTip, kTrayTip, sizeof record.szTip - 1);
     }
-    Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, &record);
+    return record;
 }
 
 }  // namespace pavlune

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 namespace pavlune {
 
@@ -17,6 +18,8 @@ public:
     // Adds the icon (add) or removes it. The result is not examined: without
     // a shell there is simply no icon.
     void TrayNotify(bool add);
+    // The record handed to the shell for that.
+    NOTIFYICONDATAA Record(bool add) const;
 
 private:
     HWND window_;

@@ -44,8 +44,10 @@ void ChangeWatcher::Execute() {
         DWORD waited = WaitForMultipleObjects(count, handles, FALSE, kWaitMilliseconds);
         if (stopRequested_) break;
         if (count == 2 && waited == WAIT_OBJECT_0 + 1) {
-            PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
+            // Watching again before telling: a change made as soon as the
+            // receiver has read the last one is not lost.
             Rearm();
+            PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
         } else if (waited == WAIT_FAILED) {
             // Whatever made the wait fail, the period is still waited out:
             // a failing wait in this loop would take a whole core.

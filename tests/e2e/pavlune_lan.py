@@ -270,13 +270,19 @@ class Listener:
         self.process.stdout.readline()  # bound and listening
         self.seconds = seconds
 
-    def collect(self):
+    def collect(self, stop=False):
+        if stop:  # what was awaited has come: the rest of the window is not waited out
+            self.process.terminate()
         out, _ = self.process.communicate(timeout=self.seconds + 30)
-        found = []
-        for line in out.splitlines():
-            record = json.loads(line)
-            found.append((record["from"], record["port"], bytes.fromhex(record["hex"])))
-        return found
+        self.heard = [json.loads(line) for line in out.splitlines()]
+        return [(record["from"], record["port"], bytes.fromhex(record["hex"])) for record in self.heard]
+
+    def most_at_one_per(self, host, seconds):
+        """How many datagrams host can have sent at one per that many seconds,
+        judged by when they were heard: one per period from the first to the
+        last, one at the start and two for late reads."""
+        times = [record["at"] for record in self.heard if record["from"] == host]
+        return 3 + int((times[-1] - times[0]) / seconds) if times else 0
 
 
 class Lan:

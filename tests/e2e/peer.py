@@ -3,7 +3,7 @@
 
 Runs inside one PC's network namespace:
     peer.py listen PORT SECONDS [COUNT]   prints each datagram as a JSON line
-                                          {"from": ip, "port": n, "hex": bytes}
+                                          {"from": ip, "port": n, "hex": bytes, "at": s}
                                           until COUNT arrived or SECONDS passed
     peer.py send HOST PORT HEX [HEX...]   sends each datagram (hex bytes) in
                                           turn; HOST may be 255.255.255.255
@@ -40,7 +40,7 @@ def listen(port, seconds, count=None):
         except socket.timeout:
             break
         received += 1
-        print(json.dumps({"from": host, "port": source, "hex": data.hex()}), flush=True)
+        print(json.dumps({"from": host, "port": source, "hex": data.hex(), "at": time.monotonic()}), flush=True)
 
 
 def send(host, port, datagrams):

@@ -101,12 +101,13 @@ class Lifecycle(unittest.TestCase):
         self.assertNotIn("MyName", self.pc.read("Pavlune.INI"))
         process = self.pc.start()
         self.assertIsNotNone(self.pc.wait_box("名前の設定"), "a first start did not ask for the name")
-        for index, text in enumerate(["山田", "営業部\\第一課"]):
-            self.assertEqual(self.pc.wintool("set-text", "名前の設定", text, str(index))[0], 0)
-        self.assertTrue(self.pc.press_ok("名前の設定"))
-        self.assertIn("\\", self.pc.wait_box() or "", "a backslash in a field was not refused")
-        self.assertTrue(self.pc.press_ok())
-        self.assertTrue(wait_until(lambda: self.pc.wait_box(seconds=0) is None, 10))
+        for fields, refusal in ((["山田", "営業部\\第一課"], "\\"), (["", "営業部"], "名前を"), (["山田", ""], "分類１を")):
+            for index, text in enumerate(fields):
+                self.assertEqual(self.pc.wintool("set-text", "名前の設定", text, str(index))[0], 0)
+            self.assertTrue(self.pc.press_ok("名前の設定"))
+            self.assertIn(refusal, self.pc.wait_box() or "", f"{fields} was not refused")
+            self.assertTrue(self.pc.press_ok())
+            self.assertTrue(wait_until(lambda: self.pc.wait_box(seconds=0) is None, 10))
         self.assertEqual(self.pc.wintool("set-text", "名前の設定", "営業部", "1")[0], 0)
         self.assertEqual(self.pc.wintool("set-text", "名前の設定", "第一課", "2")[0], 0)
         self.pc.screenshot("first-start-name")

@@ -11,12 +11,13 @@
 #include <cstdlib>
 #include <functional>
 #include <ostream>
+#include <sstream>
 #include <vector>
 
+#include "app/main_form.h"
 #include "app/name_dialog.h"
 #include "lan/status_list_window.h"
 #include "menu/add_string_dialog.h"
-#include "menu/message_menu_loader.h"
 #include "win/files.h"
 #include "win_test_support.h"
 
@@ -389,10 +390,24 @@ TEST_F(AboutBoxTest, MailLinkOpensAMailWithTheFileVersionInItsSubject) {
 
 // ---- Every window at the screen's scale ---------------------------------------
 
+// Where every window inside the window sits, a line each, for the run at
+// 96 dpi to keep and the run at another scale to compare.
+std::string LayoutOf(HWND window) {
+    std::ostringstream lines;
+    for (HWND control : Descendants(window)) {
+        char className[64] = "";
+        GetClassNameA(control, className, sizeof className);
+        const Place at = PlaceInParent(control);
+        lines << className << ' ' << at.Left << ' ' << at.Top << ' ' << at.Width << ' ' << at.Height << '\n';
+    }
+    return lines.str();
+}
+
 // The window is laid out for 96 dpi and grown with the screen; every text in
 // it, a tool bar's captions too, is 12 pixels high at 96 dpi, grown alike,
 // and fits its room.
-void ExpectGrownAndWhole(HWND window, SIZE laidOut, int dpi) {
+void ExpectGrownAndWhole(HWND window, SIZE laidOut, int dpi, std::string& layout) {
+    layout += LayoutOf(window);
     RECT room;
     GetClientRect(window, &room);
     EXPECT_EQ(room.right, MulDiv(laidOut.cx, dpi, 96));
@@ -417,6 +432,8 @@ void ExpectGrownAndWhole(HWND window, SIZE laidOut, int dpi) {
     test::SaveWindowPicture(window, Text(window) + " " + std::to_string(dpi));
 }
 
+// Run at 96 dpi it keeps where every window inside each window sits in
+// PAVLUNE_LAYOUT; run at another scale, every one of them must sit there grown.
 TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
     const std::string prefixDpi = test::Environment("PAVLUNE_WINE_DPI");
     const int dpi = prefixDpi.empty() ? 96 : std::atoi(prefixDpi.c_str());
@@ -424,9 +441,10 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
     ASSERT_EQ(GetDeviceCaps(screen, LOGPIXELSY), dpi) << "the prefix's LogPixels is the screen's scale";
     ReleaseDC(nullptr, screen);
     auto cancel = [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); };
+    std::string layout;
 
     Show([&](HWND box) {
-        ExpectGrownAndWhole(box, SIZE{298, 146}, dpi);
+        ExpectGrownAndWhole(box, SIZE{298, 146}, dpi, layout);
         cancel(box);
     });
     ScratchFolder folder;
@@ -434,31 +452,70 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
     TPavluneAddStringDialog phrases(owner_, GetModuleHandleA(nullptr), dialogs_, folder.Path(""), "Pavlune.2.txt",
                                     false, false);
     test::WatchModal(
-        kAddStringDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{229, 91}, dpi); cancel(box); },
+        kAddStringDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{229, 91}, dpi, layout); cancel(box); },
         [&] { phrases.ShowModal(); }, IDCANCEL);
     Win32Dialogs dialogs;
     test::WatchModal(
-        "送付メッセージ入力", [&](HWND box) { ExpectGrownAndWhole(box, SIZE{270, 97}, dpi); cancel(box); },
+        "送付メッセージ入力", [&](HWND box) { ExpectGrownAndWhole(box, SIZE{270, 97}, dpi, layout); cancel(box); },
         [&] { dialogs.InputBox(owner_, "送付メッセージ入力", "メッセージを入力してください。", "もしもし", 255); },
         IDCANCEL);
     test::WatchModal(
-        kNameDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{300, 159}, dpi); cancel(box); },
+        kNameDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{300, 159}, dpi, layout); cancel(box); },
         [&] { NameDialog(dialogs).Ask(owner_); }, IDCANCEL);
 
-    // The menus' pictures grow as well.
-    int pictureSize = 0;
-    MessageMenuLoader messageMenu(owner_, folder.Path("Pavlune.TXT"), dialogs_);
-    ImageList_GetIconSize(messageMenu.Images(), &pictureSize, &pictureSize);
-    EXPECT_EQ(pictureSize, MulDiv(16, dpi, 96));
+    std::string saver = "Z:" + test::Environment("PAVLUNE_MARQUEE_SAVER");
+    std::replace(saver.begin(), saver.end(), '/', '\\');
+    saver += " /c";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION settings{};
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, saver.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &settings));
+    HWND box = nullptr;
+    auto shown = [&] { return (box = FindWindowA("#32770", "伝言板の設定")) != nullptr && IsWindowVisible(box); };
+    ASSERT_TRUE(test::PumpUntil(shown, 60000)) << "the message saver's settings did not show";
+    layout += LayoutOf(box);
+    cancel(box);
+    EXPECT_EQ(WaitForSingleObject(settings.hProcess, 60000), WAIT_OBJECT_0);
+    for (HANDLE handle : {settings.hThread, settings.hProcess}) CloseHandle(handle);
 
     WSADATA sockets;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &sockets), 0);
     {
         TPavluneLVForm statusList(owner_, GetModuleHandleA(nullptr), dialogs_, [] { return std::string(); });
         statusList.ShowOnTop(true);
-        ExpectGrownAndWhole(statusList.Handle(), SIZE{688, 446}, dpi);
+        ExpectGrownAndWhole(statusList.Handle(), SIZE{688, 446}, dpi, layout);
+        // The menus' pictures grow as well, and the tray's, as it goes to the shell.
+        RegisterMainFormClass(GetModuleHandleA(nullptr));
+        WriteFileBytes(folder.Path("Pavlune.TXT"), "会議中\r\n");
+        ScriptedDialogs startUp;  // a prefix without a saver says so at each start
+        TPavluneMainForm form({GetModuleHandleA(nullptr), folder.Path("Pavlune.exe"), startUp, startUp});
+        int pictureSize = 0;
+        ImageList_GetIconSize(form.MessageMenu().Images(), &pictureSize, &pictureSize);
+        ICONINFO tray{};
+        BITMAP trayPicture{};
+        ASSERT_TRUE(GetIconInfo(form.Tray().Record(true).hIcon, &tray));
+        GetObjectA(tray.hbmColor, sizeof trayPicture, &trayPicture);
+        EXPECT_EQ(pictureSize, MulDiv(16, dpi, 96));
+        EXPECT_EQ(trayPicture.bmWidth, MulDiv(16, dpi, 96)) << "the tray's picture";
+        form.FormDestroy();
     }
     WSACleanup();
+
+    std::string kept = "Z:" + test::Environment("PAVLUNE_LAYOUT");
+    std::replace(kept.begin(), kept.end(), '/', '\\');
+    if (dpi == 96) return WriteFileBytes(kept, layout);
+    std::istringstream at96(ReadFileBytes(kept)), now(layout);
+    std::string class96, className;
+    int count = 0;
+    for (int p96[4], p[4]; at96 >> class96 >> p96[0] >> p96[1] >> p96[2] >> p96[3]; ++count) {
+        ASSERT_TRUE(now >> className >> p[0] >> p[1] >> p[2] >> p[3]) << "fewer windows than at 96 dpi";
+        EXPECT_EQ(className, class96) << count;
+        for (int i = 0; i < 4; ++i) {  // a text's own size grows not quite in step
+            EXPECT_NEAR(p[i], MulDiv(p96[i], dpi, 96), 2 + MulDiv(p96[i], dpi, 96) / 10) << className << " " << count;
+        }
+    }
+    EXPECT_GT(count, 30) << "nothing kept at 96 dpi";
 }
 
 }  // namespace

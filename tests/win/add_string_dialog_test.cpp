@@ -373,6 +373,25 @@ TEST_F(AddStringDialogTest, ListThatIsThereButCannotBeReadKeepsEveryByte) {
         EXPECT_EQ(dialogs_.Messages[1].Text, "ファイル " + PathOf(name) + " を作成できません.") << "the user is told";
         dialogs_.Messages.clear();
     }
+    // A share that is away when the dialog opens (its server cannot be
+    // reached: no "not found") and back before it closes, the list in it.
+    std::string unc = "Z:" + test::Environment("WINEPREFIX") + "/dosdevices/unc";
+    std::replace(unc.begin(), unc.end(), '/', '\\');
+    const char* shareParts[] = {"\\pvgone\\share", "\\pvgone", ""};
+    programFolder_ = "\\\\pvgone\\share\\";
+    Show("行き先.txt", true, false, [&](HWND dialog) {
+        for (int part = 2; part >= 0; --part) CreateDirectoryA((unc + shareParts[part]).c_str(), nullptr);
+        WriteFileBytes(PathOf("行き先.txt"), head);
+        Type(dialog, "新しい文");
+        Click(Button(dialog, "OK"));
+    });
+    EXPECT_EQ(ReadFileBytes(PathOf("行き先.txt")), head) << "written over";
+    EXPECT_EQ(dialogs_.Messages.size(), 2u);
+    dialogs_.Messages.clear();
+    DeleteFileA(PathOf("行き先.txt").c_str());
+    for (const char* part : shareParts) RemoveDirectoryA((unc + part).c_str());
+    programFolder_ = folder_.Path("");
+
     file = CreateFileA(PathOf("行き先.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     DWORD sizeHigh = 0;
     EXPECT_EQ(GetFileSize(file, &sizeHigh), 5u);
