@@ -35,8 +35,8 @@ std::string IconLine(const std::string& icon, const char* caption) {
 
 constexpr const char* kMenu = "#在席\r\n会議中\r\n@外出\r\n帰宅\\本日は帰宅しました\r\n";
 // What an exit writes with the options as a first start finds them.
-constexpr const char* kSixKeys =
-    "KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\nSaverDisabled=0\r\nScreenSaveJack=0\r\n";
+constexpr const char* kOptionKeys =
+    "KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\nSaverDisabled=0\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n";
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -80,7 +80,7 @@ protected:
     std::unique_ptr<TPavluneMainForm> form_;
 };
 
-TEST_F(MainFormTest, FirstStartAsksForTheNameAndWritesSixKeysInOrder) {
+TEST_F(MainFormTest, FirstStartAsksForTheNameAndWritesTheOptionKeysInOrder) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     dialogs_.NameReply = PresenceNameFields{"山田", "営業部", "第一課"};
     Start();
@@ -102,7 +102,7 @@ TEST_F(MainFormTest, FirstStartAsksForTheNameAndWritesSixKeysInOrder) {
     EXPECT_TRUE(CloseAndPump()) << "closing ends the message loop";
     Finish();
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
-              std::string("[Pavlune Settings]\r\nMyName=山田\\営業部\\第一課\r\n") + kSixKeys);
+              std::string("[Pavlune Settings]\r\nMyName=山田\\営業部\\第一課\r\n") + kOptionKeys);
 }
 
 // The 3D Text saver's file in the system folder, named as on the prefix's
@@ -159,7 +159,7 @@ TEST_F(MainFormTest, WithoutThe3DTextSaverTheMarqueeSaverIsChosen) {
     EXPECT_EQ(menu.Item("RMenu3D").ImageIndex, 17) << "the pictures stay as the settings chose them";
     CloseAndPump();
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kOptionKeys);
 }
 
 TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
@@ -197,7 +197,7 @@ TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
     CloseAndPump();
     Finish();
     // The empty name keeps the question from coming back.
-    EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kOptionKeys);
     EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
 }
 
@@ -248,7 +248,7 @@ TEST_P(FatalDefinitionFile, IsReportedAndEndsTheProgramWithSettingsWritten) {
 
     EXPECT_TRUE(PumpMessages()) << "the end request is waiting in the queue";
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=鈴木\\開発\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=鈴木\\開発\r\n") + kOptionKeys);
 }
 
 INSTANTIATE_TEST_SUITE_P(
