@@ -127,8 +127,8 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     WriteFileBytes(Path("Pavlune.INI"),
                    "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
-                   "SortString=$1\r\nSaveString=0x0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nExtra=keep\r\n"
-                   "[Other]\r\nx=1\r\n");
+                   "SortString=$1\r\nSaveString=0x0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nBackAtDesk=0\r\n"
+                   "Extra=keep\r\n[Other]\r\nx=1\r\n");
     Start();
     PopupMenuModel& menu = form_->CommandMenu();
     EXPECT_TRUE(menu.IsChecked("RMenu3D"));
@@ -137,6 +137,7 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
     EXPECT_TRUE(menu.IsChecked("RMenuAutoAddStringSort"));
     EXPECT_FALSE(menu.IsChecked("RMenuAutoAddStringSave"));
     EXPECT_TRUE(menu.IsChecked("RMenuScreenSaverJack"));
+    EXPECT_FALSE(menu.IsChecked("RMenuBackAtDesk"));
     EXPECT_EQ(form_->MyName, "山田\\営業部");
     EXPECT_EQ(dialogs_.NamesAsked, 0);
 
@@ -144,7 +145,7 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
     Finish();
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
               "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
-              "SortString=1\r\nSaveString=0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nExtra=keep\r\n"
+              "SortString=1\r\nSaveString=0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nBackAtDesk=0\r\nExtra=keep\r\n"
               "SaverDisabled=0\r\n[Other]\r\nx=1\r\n");
 }
 
@@ -172,7 +173,7 @@ TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
     Finish();
     EXPECT_TRUE(ReadScreenSaverActive()) << "the flag noted at start-up comes back";
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
-                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
+                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n");
 }
 
 TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
@@ -186,7 +187,7 @@ TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
     Finish();
     EXPECT_FALSE(ReadScreenSaverActive());
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
-                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
+                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n");
 }
 
 TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
