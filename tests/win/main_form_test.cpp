@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <tuple>
@@ -222,6 +223,93 @@ TEST_F(MainFormTest, CloseDuringTheFirstStartQuestionStoresAndSendsNothing) {
         EXPECT_FALSE(wire.Receive(heard, from, 500)) << heard;
     }
     EXPECT_EQ(dialogs_.NamesAsked, 2) << "the next start asks again";
+}
+
+// The texts of the datagrams the wire has heard so far.
+std::vector<std::string> Heard(test::RawSocket& wire) {
+    std::vector<std::string> texts;
+    for (std::string bytes, from; wire.Receive(bytes, from, 100);) texts.push_back(bytes.c_str());
+    return texts;
+}
+
+int Count(const std::vector<std::string>& texts, const std::string& ending) {
+    return static_cast<int>(std::count_if(texts.begin(), texts.end(), [&](const std::string& text) {
+        return text.size() >= ending.size() && text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+    }));
+}
+
+// Back at the desk after a message, once the saver has ended (the 9x line
+// waits for it; on the NT line its running flag goes off), the LAN hears the
+// default message; with the item off, nothing.
+TEST_F(MainFormTest, BackAtTheDeskTheDefaultMessageGoesOutUnlessTheItemIsOff) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    SetEnvironmentVariableA("PAVLUNE_STANDIN_MS", "300");
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    for (const char* setting : {"", "BackAtDesk=0\r\n"}) {
+        WriteFileBytes(Path("Pavlune.INI"), std::string("[Pavlune Settings]\r\nMyName=山田\r\n") + setting);
+        Start();
+        const std::string saver = test::SystemDirectory() + "\\" + form_->Launcher().MessageSaverPath();
+        ASSERT_TRUE(CopyFileA(test::StandIn("standin_saver").c_str(), saver.c_str(), FALSE)) << saver;
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, nullptr, 0);  // the idle start's saver
+        form_->MessageItemClick({"会議中", false, ""});
+        PumpFor(1500);
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
+        PumpFor(1500);
+        const std::vector<std::string> heard = Heard(wire);
+        EXPECT_EQ(Count(heard, "\\会議中\\山田"), 1) << setting;
+        EXPECT_EQ(Count(heard, "\\在席\\山田"), *setting ? 0 : 1) << setting;
+        CloseAndPump();
+        Finish();
+        for (int wait = 0; wait < 50 && !DeleteFileA(saver.c_str()); ++wait) Sleep(100);
+    }
+}
+
+// Awake after sleep: the LAN hears one state request and this PC's last
+// status again, the same bytes; a second notice meanwhile adds nothing.
+TEST_F(MainFormTest, ResumeAsksForStatesAndRepeatsTheLastStatusOnce) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    Start();
+    form_->Presence().BroadcastState(StatusPayload("会議中", form_->MyName), false);
+    const std::string status = form_->Presence().LastSentState();
+    PumpFor(700);
+    Heard(wire);
+    for (WPARAM event : {PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND}) {
+        SendMessageA(form_->Handle(), WM_POWERBROADCAST, event, 0);
+    }
+    PumpFor(4500);
+    const std::vector<std::string> heard = Heard(wire);
+    EXPECT_EQ(Count(heard, "\\GETSTATE\\ \\"), 1);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), status), 1);
+    EXPECT_EQ(heard.size(), 2u);
+    CloseAndPump();
+    Finish();
+}
+
+// A saver fixed by the administrator: the message goes to the LAN, a box
+// says once why the screen stays as it is, and neither the saver's text nor
+// SYSTEM.INI is touched.
+TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
+    constexpr const char* kPolicy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kPolicy, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, reinterpret_cast<const BYTE*>("scrnsave.scr"), 13);
+    RegCloseKey(key);
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    Start();
+    const std::string systemIni = ReadFileBytes(test::WindowsDirectory() + "\\system.ini");
+    const std::string settingsName = form_->SaverText().GetSaverName(kSaverSettingsName);
+    form_->SaverText().ExchangeSaverText(settingsName, "元の文");
+    form_->MessageItemClick({"会議中", false, ""});
+    form_->MessageItemClick({"会議中", false, ""});
+    EXPECT_EQ(Count(Heard(wire), "\\会議中\\"), 2);
+    EXPECT_EQ(dialogs_.Messages.size(), 1u) << "the box comes once";
+    EXPECT_EQ(form_->SaverText().ExchangeSaverText(settingsName, "元の文"), "元の文");
+    EXPECT_EQ(ReadFileBytes(test::WindowsDirectory() + "\\system.ini"), systemIni);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kPolicy);
+    CloseAndPump();
+    Finish();
 }
 
 struct FatalCase {

@@ -30,6 +30,7 @@ namespace {
 using test::FileExists;
 using test::ReadFileBytes;
 using test::ScriptedDialogs;
+using test::StandIn;
 using test::WriteFileBytes;
 
 struct LineFacts {
@@ -59,15 +60,6 @@ TEST(ReportedWindows, IsTheVersionThePrefixIsSetTo) {
 }
 
 std::string InSystem(const std::string& name) { return test::SystemDirectory() + "\\" + name; }
-
-// The stand-in programs, built in a Linux folder that Wine shows on Z:.
-std::string StandIn(const std::string& program) {
-    std::string folder = test::Environment("PAVLUNE_STANDIN_DIR");
-    for (char& c : folder) {
-        if (c == '/') c = '\\';
-    }
-    return "Z:" + folder + "\\" + program + ".exe";
-}
 
 // One line of standin.log (see tests/saver/standin_saver.cpp).
 struct LogLine {
