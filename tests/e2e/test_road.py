@@ -221,7 +221,7 @@ class MessageChoices(Road, unittest.TestCase):
         # Wine the menu that opens on the first press takes the second one,
         # so the shell's notice of the double-click is sent directly.
         listener = self.peer.peer_listen(5963, 20, count=1)
-        self.assertEqual(self.a.wintool("tray-notify", MAIN_WINDOW_CLASS, "0x0203")[0], 0)
+        self.assertEqual(self.a.wintool("post", MAIN_WINDOW_CLASS, "33673", "1999", "0x0203")[0], 0)
         start = self.wait_saver("start", len(CHOICES) + 1)
         self.assertEqual(start[5], "会議中")
         self.expect_record(listener.collect(), "会議中")
