@@ -237,25 +237,27 @@ int Count(const std::vector<std::string>& texts, const std::string& ending) {
 }
 
 // Back at the desk after a message, once the saver has ended (the 9x line
-// waits for it; on the NT line its running flag goes off), the LAN hears the
-// default message; with the item off, nothing.
+// waits for it; on the NT line its running flag goes off, or the session is
+// unlocked), the LAN hears the default message once; with the item off, nothing.
 TEST_F(MainFormTest, BackAtTheDeskTheDefaultMessageGoesOutUnlessTheItemIsOff) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     SetEnvironmentVariableA("PAVLUNE_STANDIN_MS", "300");
     test::RawSocket wire(kPresencePort, "0.0.0.0");
-    for (const char* setting : {"", "BackAtDesk=0\r\n"}) {
+    for (const char* setting : {"", "BackAtDesk=0\r\n", "unlock"}) {
         WriteFileBytes(Path("Pavlune.INI"), std::string("[Pavlune Settings]\r\nMyName=山田\r\n") + setting);
         Start();
         const std::string saver = test::SystemDirectory() + "\\" + form_->Launcher().MessageSaverPath();
         ASSERT_TRUE(CopyFileA(test::StandIn("standin_saver").c_str(), saver.c_str(), FALSE)) << saver;
-        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, nullptr, 0);  // the idle start's saver
+        const bool unlock = std::string(setting) == "unlock";
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, !unlock, nullptr, 0);  // the idle start's saver
         form_->MessageItemClick({"会議中", false, ""});
         PumpFor(1500);
+        if (unlock) SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, kSessionUnlock, 0);
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
         PumpFor(1500);
         const std::vector<std::string> heard = Heard(wire);
         EXPECT_EQ(Count(heard, "\\会議中\\山田"), 1) << setting;
-        EXPECT_EQ(Count(heard, "\\在席\\山田"), *setting ? 0 : 1) << setting;
+        EXPECT_EQ(Count(heard, "\\在席\\山田"), *setting == 'B' ? 0 : 1) << setting;
         CloseAndPump();
         Finish();
         for (int wait = 0; wait < 50 && !DeleteFileA(saver.c_str()); ++wait) Sleep(100);

@@ -400,6 +400,21 @@ TEST_F(SaverLauncherTest, NtIdleStartRefusedBySystemIniLeavesTheTimeoutAlone) {
 
 // ---- The current saver ----
 
+// A policy of the machine (or the user) that fixes the message saver itself
+// leaves it as it was; one that switches savers off keeps it off the screen.
+TEST_F(SaverLauncherTest, PolicyKeepsTheMessageSaverOffUnlessItFixesThatSaver) {
+    const char* policy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, policy, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    const std::string own = InSystem(launcher_->MessageSaverPath());
+    RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, reinterpret_cast<const BYTE*>(own.c_str()), own.size() + 1);
+    EXPECT_TRUE(launcher_->MessageSaverCanShow()) << own;
+    RegSetValueExA(key, "ScreenSaveActive", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+    EXPECT_FALSE(launcher_->MessageSaverCanShow());
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, policy);
+}
+
 TEST_F(SaverLauncherTest, CurrentSaverIsTheMessageSaverWhenNoneIsSet) {
     std::string messageSaver = savers_.Install(line_->marqueeFile);
     std::string other = savers_.Install("other.scr");
