@@ -114,8 +114,11 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             backAtDesk_->SessionChanged(wParam);
             break;
         case WM_POWERBROADCAST:
-            // Awake again: the LAN may have changed under a sleeping PC.
-            if (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC || wParam == PBT_APMRESUMECRITICAL) {
+            // Awake again: the LAN may have changed under a sleeping PC. One
+            // that has not yet introduced itself (the first-start question is
+            // open) says nothing yet.
+            if (introduced_ && (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC ||
+                                wParam == PBT_APMRESUMECRITICAL)) {
                 presence_->NetworkChanged();
             }
             break;
