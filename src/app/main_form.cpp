@@ -65,6 +65,7 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
         Handle(), VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_.get(),
         [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT"), programFolder_});
+    backAtDesk_ = std::make_unique<BackAtDesk>(Handle(), context.Dialogs, [this] { CameBack(); });
     WireCommands();
     presence_ = std::make_unique<LanPresence>(Handle(), context.Instance, context.Dialogs, MyName);
     WithErrorBox(context_.Dialogs, Handle(), [this] { FormCreate(); });
@@ -76,6 +77,7 @@ TPavluneMainForm::~TPavluneMainForm() {
     StopWatchers();
     RestoreSystemSettings();
     presence_.reset();
+    backAtDesk_.reset();
     launcher_.reset();
     messageMenu_.reset();
     window_.reset();
@@ -107,6 +109,18 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TRAY_NOTIFY:
             TrayIconMessage(lParam);
+            break;
+        case WM_WTSSESSION_CHANGE_NOTICE:
+            backAtDesk_->SessionChanged(wParam);
+            break;
+        case WM_POWERBROADCAST:
+            // Awake again: the LAN may have changed under a sleeping PC. One
+            // that has not yet introduced itself (the first-start question is
+            // open) says nothing yet.
+            if (introduced_ && (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC ||
+                                wParam == PBT_APMRESUMECRITICAL)) {
+                presence_->NetworkChanged();
+            }
             break;
         case WM_MEASUREITEM:
         case WM_DRAWITEM:
@@ -172,6 +186,8 @@ void TPavluneMainForm::FormCreate() {
     password_.Start(settings.ReadText("PasswordEnabled", "2"));
     // 16. Take-over.
     commandMenu_.SetChecked("RMenuScreenSaverJack", settings.ReadBoolean("ScreenSaveJack", false));
+    // The default message when the user is back at the desk.
+    commandMenu_.SetChecked("RMenuBackAtDesk", settings.ReadBoolean("BackAtDesk", true));
     // 17. Without the 3D Text saver only the Marquee saver can carry messages.
     bool threeDInstalled = saverText_.Is3DTextSaverInstalled();
     commandMenu_.Item("RMenu3D").Enabled = threeDInstalled;
@@ -262,6 +278,7 @@ void TPavluneMainForm::FormDestroy() noexcept {
         settings.WriteBoolean("SaveString", commandMenu_.IsChecked("RMenuAutoAddStringSave"));
         settings.WriteBoolean("SaverDisabled", commandMenu_.IsChecked("RMenuScreenSaverDisabled"));
         settings.WriteBoolean("ScreenSaveJack", commandMenu_.IsChecked("RMenuScreenSaverJack"));
+        settings.WriteBoolean("BackAtDesk", commandMenu_.IsChecked("RMenuBackAtDesk"));
         presence_->DestroyStatusWindow();
     });
 }
@@ -308,7 +325,8 @@ void TPavluneMainForm::WireCommands() {
     commandMenu_.Item("RMenuScreenSaverDisabled").OnClick = [this] { RMenuScreenSaverDisabledClick(commandMenu_); };
     commandMenu_.Item("RMenuDengon").OnClick = [this] { RMenuDengonClick(commandMenu_); };
     commandMenu_.Item("RMenu3D").OnClick = [this] { RMenu3DClick(commandMenu_); };
-    for (const char* toggle : {"RMenuAutoAddStringSort", "RMenuAutoAddStringSave", "RMenuScreenSaverJack"}) {
+    for (const char* toggle :
+         {"RMenuAutoAddStringSort", "RMenuAutoAddStringSave", "RMenuScreenSaverJack", "RMenuBackAtDesk"}) {
         commandMenu_.Item(toggle).OnClick = [this, toggle] { commandMenu_.InvertChecked(toggle); };
     }
 }
@@ -366,14 +384,24 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     }
     std::string message = ComposeMessage(base, addition);
 
+    // Where the administrator fixes another saver, or none, Windows ignores
+    // what would be written: the LAN still hears the message, the user
+    // learns why the screen stays as it is, and nothing is touched.
+    if (!launcher_->MessageSaverCanShow()) {
+        SendStatus(message);
+        TellSaverIsFixed();
+        return;
+    }
+
     // The saver shows the message from its first frame, and the LAN hears
     // of it before the saver covers the screen.
     std::string previousText = saverText_.ExchangeSaverText(settingsName, message);
     std::string previousDemoType;
     if (commandMenu_.IsChecked("RMenu3D")) previousDemoType = saverText_.ExchangeSaverDemoType(settingsName, "0");
     threeDText_.Show(message);
-    presence_->BroadcastState(StatusPayload(message, MyName), false);
-    launcher_->StartSaver(launcher_->MessageSaverPath(), false);
+    SendStatus(message);
+    if (launcher_->StartSaver(launcher_->MessageSaverPath(), false)) backAtDesk_->SaverEnded();
+    else if (VersionInfo.Nt) backAtDesk_->SignStarted();
 
     if (commandMenu_.IsChecked("RMenuScreenSaverJack")) {
         // On Vista to 11 every message ends here. The message stays for the
@@ -386,6 +414,31 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     saverText_.ExchangeSaverText(settingsName, previousText);
     if (commandMenu_.IsChecked("RMenu3D")) saverText_.ExchangeSaverDemoType(settingsName, previousDemoType);
     threeDText_.Restore();
+}
+
+// Every status the user causes goes out here: a chosen message, the
+// default one of a double-click, and the return to the desk.
+void TPavluneMainForm::SendStatus(const std::string& whereabouts) {
+    presence_->BroadcastState(StatusPayload(whereabouts, MyName), false);
+}
+
+// Back at the desk, the table says so without a click: the default message
+// as it is, without a phrase and without a saver. A default entry for free
+// text has nothing to say by itself.
+void TPavluneMainForm::CameBack() {
+    if (ending_ || !commandMenu_.IsChecked("RMenuBackAtDesk")) return;
+    const MessageEntry* entry = messageMenu_->Menu().DefaultMessageItem;
+    const std::string message = entry ? MessageBase(entry->Caption) : std::string();
+    if (!message.empty()) SendStatus(message);
+}
+
+void TPavluneMainForm::TellSaverIsFixed() {
+    if (saverFixedTold_) return;
+    saverFixedTold_ = true;
+    context_.Dialogs.ShowMessage(Handle(),
+                                 "このPCのスクリーンセーバーは管理者が設定しているため、伝言を画面に表示できません。"
+                                 "伝言はほかの人に送りました。",
+                                 kApplicationTitle, MB_OK | MB_ICONINFORMATION);
 }
 
 void TPavluneMainForm::RMenuAboutClick() {

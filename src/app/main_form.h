@@ -15,6 +15,7 @@
 #include "lan/lan_presence.h"
 #include "menu/message_menu_loader.h"
 #include "menu/message_selection.h"
+#include "saver/back_at_desk.h"
 #include "saver/password_options.h"
 #include "saver/saver_launcher.h"
 #include "saver/saver_text_store.h"
@@ -107,6 +108,9 @@ private:
     void RMenuPasswordEnabledClick();
     void RMenuPasswordChangeClick();
     void StartDesktopWatcher();
+    void SendStatus(const std::string& whereabouts);
+    void CameBack();
+    void TellSaverIsFixed();
     void DefinitionFolderChanged();
     void StopWatchers();
 
@@ -123,10 +127,12 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<LanPresence> presence_;
     std::unique_ptr<SaverLauncher> launcher_;
+    std::unique_ptr<BackAtDesk> backAtDesk_;
     PasswordOptions password_;
     WindowTimer quietReload_;               // an edit caught half-way waits for a quiet folder
     DWORD firstNotice_ = 0;                 // of the notices that quietReload_ waits out
     UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
+    bool saverFixedTold_ = false;  // the box about the administrator's saver, once per session
     bool asking_ = false;      // the first-start question is open
     bool introduced_ = false;  // the LAN was asked for its states, so it hears this PC leave
     bool ending_ = false;      // closed, or the session ends

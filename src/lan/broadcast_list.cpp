@@ -1,6 +1,7 @@
 #include "lan/broadcast_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "common/sjis.h"
 
@@ -8,12 +9,29 @@ namespace pavlune {
 
 namespace {
 
-constexpr Ipv4 kLocalBroadcast = 0xFFFFFFFF;
 constexpr Ipv4 kSubnet24 = 0xFFFFFF00;
 constexpr std::size_t kShownSkipped = 10;
 constexpr std::size_t kShownEntryBytes = 40;
 
 bool IsLoopback(Ipv4 address) { return address >> 24 == 127; }
+
+// The ranges an organisation's own PCs and VPNs use: nothing on them is
+// reached from the internet directly.
+bool IsPrivate(Ipv4 address) {
+    struct Range {
+        Ipv4 network;
+        Ipv4 mask;
+    };
+    static constexpr Range ranges[] = {
+        {0x0A000000, 0xFF000000},  // 10/8
+        {0xAC100000, 0xFFF00000},  // 172.16/12
+        {0xC0A80000, 0xFFFF0000},  // 192.168/16
+        {0x64400000, 0xFFC00000},  // 100.64/10, the carrier's and many VPNs' shared space
+        {0xA9FE0000, 0xFFFF0000},  // 169.254/16, a PC without a DHCP answer
+    };
+    return std::any_of(std::begin(ranges), std::end(ranges),
+                       [&](const Range& range) { return (address & range.mask) == range.network; });
+}
 
 // 0.x.x.x names no host; 224 and up are multicast, reserved and the local
 // broadcast, none of them a place for one more copy.
@@ -111,7 +129,7 @@ bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses)
 
 bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Ipv4>& ownAddresses, const std::vector<Ipv4>& targets) {
     const bool ownKnown = std::any_of(ownAddresses.begin(), ownAddresses.end(), [](Ipv4 own) { return !IsLoopback(own); });
-    if (!ownKnown || InOwnSubnets(requester, ownAddresses) || requester == kLocalBroadcast) return false;
+    if (!ownKnown || InOwnSubnets(requester, ownAddresses) || !IsPrivate(requester)) return false;
     const Ipv4 itsBroadcast = requester | ~kSubnet24;
     return std::none_of(targets.begin(), targets.end(),
                         [&](Ipv4 target) { return target == requester || target == itsBroadcast; });

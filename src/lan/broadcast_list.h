@@ -53,9 +53,11 @@ bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses)
 
 // Whether a state request from requester deserves an answer sent straight
 // back to it: it comes from outside this PC's subnets, and the answer's
-// broadcasts (the local one and the targets) do not already reach it. With
-// no own address known nothing can be told apart, and nobody is answered
-// directly.
+// broadcasts (the local one and the targets) do not already reach it, and
+// it is a private or VPN address (10/8, 172.16/12, 192.168/16, 100.64/10,
+// 169.254/16): a PC whose firewall is open to the internet tells nobody
+// there where its user is. With no own address known nothing can be told
+// apart, and nobody is answered directly.
 bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Ipv4>& ownAddresses, const std::vector<Ipv4>& targets);
 
 // The start-up box's text naming the skipped entries (the first ten, each

@@ -24,6 +24,11 @@ constexpr DWORD kRefillInterval = 100;
 // State requests are answered at most this often. The answer is a
 // broadcast, so one answer serves every request of a burst.
 constexpr DWORD kAnswerInterval = 500;
+// A network that comes back after sleep, or an adapter that changes, takes
+// a moment to get its address; several notices of one change make one refresh.
+constexpr UINT kSettlingMilliseconds = 3000;
+// This PC's addresses are read again when older than this at a send or an answer.
+constexpr DWORD kAddressLifetime = 60000;
 
 // Holds a counter up while a notification of ours runs.
 class Receiving {
@@ -54,6 +59,7 @@ std::vector<Ipv4> ThisPcsAddresses() {
         }
     }
     WSACleanup();
+    std::sort(addresses.begin(), addresses.end());
     return addresses;
 }
 
@@ -72,6 +78,7 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
       instance_(instance),
       dialogs_(dialogs),
       myName_(myName),
+      settling_(dialogs, [this] { RefreshAfterChange(); }),
       pendingAnswer_(dialogs, [this] { AnswerStateRequest(); }),
       pendingRefill_(dialogs, [this] { RefillOpenList(); }) {
     udp1_ = std::make_unique<TUdpEndpoint>(dialogs);
@@ -96,6 +103,7 @@ LanPresence::~LanPresence() = default;
 void LanPresence::BroadcastState(const std::string& payload, bool replay) { BroadcastState(payload, replay, {}); }
 
 void LanPresence::BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo) {
+    CheckOwnAddresses();
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return;
     {
@@ -127,10 +135,42 @@ void LanPresence::BroadcastState(const std::string& payload, bool replay, const 
 void LanPresence::RequestStates() {
     // Adapters come and go (a VPN connects): the PC's subnets are looked at
     // again whenever it asks.
-    ownAddresses_ = ThisPcsAddresses();
+    ReadOwnAddresses();
     table_.Clear();
     BroadcastState(StateRequestPayload(myName_), false);
     lastSentState_.clear();
+}
+
+void LanPresence::NetworkChanged() {
+    if (!settling_.Running()) settling_.Start(kSettlingMilliseconds);
+}
+
+// This PC hears its own request too, and the repeat has answered it: only
+// the other PCs' requests get an answer of their own.
+void LanPresence::RefreshAfterChange() {
+    if (loggedOff_) return;
+    ReadOwnAddresses();
+    const std::string state = lastSentState_;
+    table_.Clear();
+    BroadcastState(StateRequestPayload(myName_), false);
+    ownRequest_ = state.empty() ? std::string() : lastSentState_;
+    lastSentState_ = state;
+    if (!state.empty()) BroadcastState(state, true);
+}
+
+void LanPresence::ReadOwnAddresses() {
+    ownAddresses_ = ThisPcsAddresses();
+    addressesRead_ = GetTickCount();
+    addressesKnown_ = true;
+}
+
+// A laptop carried home, or a PC whose network came up after the program
+// started: its own subnets are no longer what was read.
+void LanPresence::CheckOwnAddresses() {
+    if (!addressesKnown_ || GetTickCount() - addressesRead_ < kAddressLifetime) return;
+    const std::vector<Ipv4> before = ownAddresses_;
+    ReadOwnAddresses();
+    if (ownAddresses_ != before) NetworkChanged();
 }
 
 void LanPresence::LogOff() {
@@ -220,6 +260,11 @@ void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const 
         case PresenceAction::None:
             break;
         case PresenceAction::AnswerStateRequest:
+            if (!ownRequest_.empty() && DatagramText(buffer) == ownRequest_) {
+                ownRequest_.clear();
+                break;
+            }
+            CheckOwnAddresses();
             NoteRequester(fromIp);
             RequestHeard();
             break;

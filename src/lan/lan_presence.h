@@ -36,6 +36,12 @@ public:
     void SetBroadcastTargets(std::vector<Ipv4> targets) { targets_ = std::move(targets); }
     // Forgets every status heard and asks everybody for theirs.
     void RequestStates();
+    // The PC woke from sleep, or its addresses changed. Once things have
+    // settled, its addresses are read again, everybody is asked for their
+    // state and hears this PC's last status once more (the same bytes), for
+    // the changes missed meanwhile. Changes within the settling delay make
+    // one refresh.
+    void NetworkChanged();
     // Stops listening and tells everybody this user has gone. Runs once.
     void LogOff();
     // Opens the status list (created on first use) filled from the table,
@@ -58,6 +64,9 @@ private:
     void RefillOpenList();
     void RequestHeard();
     void AnswerStateRequest();
+    void RefreshAfterChange();
+    void ReadOwnAddresses();
+    void CheckOwnAddresses();
     void NoteRequester(const std::string& fromIp);
     void BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo);
     void Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
@@ -68,7 +77,11 @@ private:
     const std::string& myName_;
     std::string lastSentState_;
     std::vector<Ipv4> targets_;
-    std::vector<Ipv4> ownAddresses_;  // as of the last state request of this PC
+    std::vector<Ipv4> ownAddresses_;  // sorted; read at each state request of this PC and when old
+    DWORD addressesRead_ = 0;
+    bool addressesKnown_ = false;
+    WindowTimer settling_;            // a change waits for the network to settle
+    std::string ownRequest_;          // a refresh's request, answered already by its repeat
     std::vector<Ipv4> requesters_;    // from beyond the router, waiting for the answer
     StatusTable table_;
     std::unique_ptr<TUdpEndpoint> udp1_;

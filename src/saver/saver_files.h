@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,21 @@ std::string SaverCommandLine(std::string_view path);
 // The file name without folder and extension: "C:\WINDOWS\SYSTEM\伝言板.SCR"
 // -> "伝言板".
 std::string SaverFileTitle(std::string_view path);
+
+// A screen saver fixed by the administrator: the values of one policy key
+// (Software\Policies\Microsoft\Windows\Control Panel\Desktop of the user
+// or of the machine), each absent where the policy does not set it.
+struct SaverPolicy {
+    std::optional<std::string> Saver;   // SCRNSAVE.EXE
+    std::optional<std::string> Active;  // ScreenSaveActive: "0" switches savers off
+};
+
+// Whether the message saver (its file name or path) can show the away sign
+// under these policies: none fixes the saver, or they fix this very one
+// (its file name, letter case aside, wherever its folder); and none
+// switches savers off. Windows ignores the ordinary keys where a policy
+// holds, so anything else keeps the sign from the screen.
+bool PoliciesLetSaverShow(const std::vector<SaverPolicy>& policies, std::string_view messageSaver);
 
 // The folder with a '\' at its end, added unless it has one already.
 std::string WithTrailingBackslash(std::string_view folder);

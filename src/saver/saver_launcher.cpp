@@ -10,6 +10,7 @@
 #include "saver/screen_saver_active.h"
 #include "win/files.h"
 #include "win/handles.h"
+#include "win/registry.h"
 #include "win/win_util.h"
 
 namespace pavlune {
@@ -19,6 +20,8 @@ namespace {
 constexpr const char* kSystemIni = "SYSTEM.INI";
 constexpr const char* kBootSection = "boot";
 constexpr const char* kCurrentSaverKey = "SCRNSAVE.EXE";
+// Where an administrator fixes the screen saver, for the user or the machine.
+constexpr const char* kSaverPolicyKey = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
 constexpr DWORD kSaverProcessFlags = CREATE_DEFAULT_ERROR_MODE | NORMAL_PRIORITY_CLASS;
 constexpr UINT kIdleTimeoutSeconds = 1;
 constexpr DWORD kIdleStartMilliseconds = 3000;
@@ -50,13 +53,14 @@ int CompareDisplayNames(const std::string& a, const std::string& b) {
 
 SaverLauncher::SaverLauncher(Context context) : context_(std::move(context)) {}
 
-void SaverLauncher::StartSaver(const std::string& path, bool direct) {
+bool SaverLauncher::StartSaver(const std::string& path, bool direct) {
     bool wasActive = ReadScreenSaverActive();
-    if (!context_.Version.Nt || direct) StartAsProcess(path, wasActive);
-    else StartByIdleTimeout(wasActive);
+    if (!context_.Version.Nt || direct) return StartAsProcess(path, wasActive);
+    StartByIdleTimeout(wasActive);
+    return false;
 }
 
-void SaverLauncher::StartAsProcess(const std::string& path, bool wasActive) {
+bool SaverLauncher::StartAsProcess(const std::string& path, bool wasActive) {
     std::string commandText = SaverCommandLine(path);
     std::vector<char> commandLine(commandText.begin(), commandText.end());
     commandLine.push_back('\0');
@@ -67,8 +71,9 @@ void SaverLauncher::StartAsProcess(const std::string& path, bool wasActive) {
     // The system must not start a saver of its own over this one.
     if (wasActive) WriteScreenSaverActive(false);
     PROCESS_INFORMATION process{};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, kSaverProcessFlags, nullptr, nullptr,
-                       &startup, &process)) {
+    const bool started = CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, kSaverProcessFlags,
+                                        nullptr, nullptr, &startup, &process) != FALSE;
+    if (started) {
         UniqueHandle thread(process.hThread);
         UniqueHandle saver(process.hProcess);
         WaitForSingleObject(saver.get(), INFINITE);
@@ -76,6 +81,7 @@ void SaverLauncher::StartAsProcess(const std::string& path, bool wasActive) {
     if (wasActive) WriteScreenSaverActive(true);
     // The user is back: the next message is news even if it is the same.
     if (context_.ClearLastSentState) context_.ClearLastSentState();
+    return started;
 }
 
 void SaverLauncher::StartByIdleTimeout(bool wasActive) {
@@ -96,6 +102,26 @@ void SaverLauncher::StartByIdleTimeout(bool wasActive) {
     Sleep(kIdleStartMilliseconds);
     if (timeoutRead) SystemParametersInfoA(SPI_SETSCREENSAVETIMEOUT, oldTimeout, nullptr, SPIF_SENDWININICHANGE);
     WriteScreenSaverActive(wasActive);
+}
+
+bool SaverLauncher::MessageSaverCanShow() const {
+    std::vector<SaverPolicy> policies;
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(root, kSaverPolicyKey, 0, KEY_READ, &opened) != ERROR_SUCCESS) continue;
+        UniqueKey key(opened);
+        SaverPolicy policy;
+        // A value of another type is no setting Windows would follow either.
+        auto read = [&](const char* name) -> std::optional<std::string> {
+            RegistryString value = ReadRegistryString(key.get(), name);
+            if (value.Found != RegistryString::Kind::Text) return std::nullopt;
+            return value.Text;
+        };
+        policy.Saver = read(kCurrentSaverKey);
+        policy.Active = read("ScreenSaveActive");
+        policies.push_back(std::move(policy));
+    }
+    return PoliciesLetSaverShow(policies, MessageSaverPath());
 }
 
 void SaverLauncher::StartCurrentSaver() { StartSaver(ReadCurrentSaver(MessageSaverPath()), true); }

@@ -46,8 +46,13 @@ public:
     // chosen) the take-over option is checked, the message saver is made
     // the current saver (TakeOver, which may throw), and the system's idle
     // time-out is set to one second for three seconds instead, the current
-    // thread sleeping meanwhile.
-    void StartSaver(const std::string& path, bool direct);
+    // thread sleeping meanwhile. True when the saver ran as a process and
+    // has ended.
+    bool StartSaver(const std::string& path, bool direct);
+    // Whether the message saver can show the away sign: no policy of the
+    // administrator fixes another saver or switches savers off.
+    bool MessageSaverCanShow() const;
+
     // Starts the saver of SYSTEM.INI [boot] SCRNSAVE.EXE, the message saver
     // when none is set.
     void StartCurrentSaver();
@@ -101,7 +106,7 @@ public:
 private:
     std::string MessageSaverFileName() const;
     std::string SaverBesideProgram(const std::string& fileName) const;
-    void StartAsProcess(const std::string& path, bool wasActive);
+    bool StartAsProcess(const std::string& path, bool wasActive);
     void StartByIdleTimeout(bool wasActive);
 
     Context context_;

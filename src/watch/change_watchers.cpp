@@ -41,7 +41,10 @@ void ChangeWatcher::Execute() {
         // for this process and lets it time out.
         HANDLE handles[2] = {stopEvent_.get(), ChangeHandle()};
         DWORD count = handles[1] ? 2 : 1;
-        DWORD waited = WaitForMultipleObjects(count, handles, FALSE, kWaitMilliseconds);
+        // A watch that is set wakes the thread only for a change or the stop:
+        // on a laptop every wake-up costs battery. Only a watch that failed
+        // is tried again after a period.
+        DWORD waited = WaitForMultipleObjects(count, handles, FALSE, count == 2 ? INFINITE : kWaitMilliseconds);
         if (stopRequested_) break;
         if (count == 2 && waited == WAIT_OBJECT_0 + 1) {
             // Watching again before telling: a change made as soon as the
@@ -109,24 +112,18 @@ void TFileWaitThread::SetUp() {
 }
 
 // The folder away for a moment (a file server restarting, a USB stick
-// pulled and put back) fails the next re-arm: the watch is set up afresh
-// at the end of the period.
+// pulled and put back) fails the next re-arm, or leaves the watch on a
+// folder that is gone (under Wine; one removed by a Win32 call stays until
+// the watch lets go of it): the watch is given up and set up afresh at the
+// end of the period.
 void TFileWaitThread::Rearm() {
-    if (!FindNextChangeNotification(notification_.get())) notification_.reset();
+    if (!FindNextChangeNotification(notification_.get()) || IdentityOf(watchPath_) != watched_) notification_.reset();
 }
 
-// A watch can go blind without failing a call: under Wine a folder removed
-// and made again leaves it on the folder that is gone (and one removed by a
-// Win32 call stays until the watch lets go of it), and a network redirector
-// may drop a share's notices after a reconnect. So the watch is set up
-// afresh after every quiet period. When it had failed, or the folder at the
-// path is another one now, a change may have gone unseen.
+// The watch had failed: a change may have gone unseen meanwhile.
 bool TFileWaitThread::Retry() {
-    const bool lost = !notification_ || IdentityOf(watchPath_) != watched_;
-    // A change just after the wait ended is not lost with the old watch.
-    const bool changed = notification_ && WaitForSingleObject(notification_.get(), 0) == WAIT_OBJECT_0;
     SetUp();
-    return notification_ && (lost || changed);
+    return static_cast<bool>(notification_);
 }
 
 // The folder's volume and file index; Windows 95 opens no folder, and then

@@ -22,7 +22,8 @@ public:
     ChangeWatcher& operator=(const ChangeWatcher&) = delete;
     virtual ~ChangeWatcher() = default;
 
-    // Each wait for a change lasts at most this long.
+    // A watch that failed is tried again after this long; one that is set
+    // is waited on without a time-out.
     static constexpr DWORD kWaitMilliseconds = 5000;
 
     // Starts the thread body (once).
@@ -39,9 +40,9 @@ private:
     virtual HANDLE ChangeHandle() const = 0;
     // Sets the watch up again once a change has been signalled.
     virtual void Rearm() = 0;
-    // A period without a change is over: a watch that failed, or that was
-    // lost, is set up afresh. True when one is back: a change made meanwhile
-    // went unseen, so the receiver is told once.
+    // A period without a watch is over: the watch is set up afresh. True
+    // when one is back: a change made meanwhile went unseen, so the
+    // receiver is told once.
     virtual bool Retry() = 0;
 
     static DWORD WINAPI ThreadStart(void* watcher);

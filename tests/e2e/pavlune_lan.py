@@ -324,10 +324,10 @@ class Lan:
 
 
 def keys_at_exit(saver_was_active, **changed):
-    """The six keys an exit writes, in their order, with a first start's
+    """The option keys an exit writes, in their order, with a first start's
     values; SaverDisabled is checked when the saver was off at start."""
     keys = dict(KIND=1, AutoReload=1, SortString=0, SaveString=1, SaverDisabled=int(not saver_was_active),
-                ScreenSaveJack=0) | changed
+                ScreenSaveJack=0, BackAtDesk=1) | changed
     return "".join(f"{key}={value}\r\n" for key, value in keys.items())
 
 

@@ -49,7 +49,7 @@ class Lifecycle(unittest.TestCase):
         self.assertEqual(self.pc.read("Pavlune.INI"),
                          "[Other]\r\nA=1\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nPasswordEnabled=2\r\n"
                          "ScreenSaveJack=1\r\nKIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\n"
-                         f"SaverDisabled={disabled}\r\n[Last]\r\nB=表示\r\n")
+                         f"SaverDisabled={disabled}\r\nBackAtDesk=1\r\n[Last]\r\nB=表示\r\n")
 
     def test_faulty_definition_files_are_reported_and_end_the_program(self):
         cases = {

@@ -24,9 +24,9 @@
 //                                    the window TITLE, cells split by TAB
 //   wintool list-point TITLE ROW     prints "X Y", the screen point of a row
 //   wintool ping CLASS MS            exit 0 when that window answers in time
-//   wintool tray-notify CLASS MSG    posts the tray icon's callback (33673,
-//                                    icon 1999) with mouse message MSG to the
-//                                    window of CLASS, as the shell does
+//   wintool post CLASS MSG W L       posts message MSG with W and L to the
+//                                    window of CLASS, as the shell (the tray
+//                                    icon's 33673) or the system does
 //   wintool saver-settings           prints "TIMEOUT ACTIVE": the screen
 //                                    saver's time-out (seconds) and flag
 //   wintool field-point CAPTION      prints "X Y", the screen point of the
@@ -481,10 +481,11 @@ int main(int argc, char** argv) {
         HWND list = FindList(argv[2]);
         return list ? RefillTimes(list, std::stoi(argv[3])) : 1;
     }
-    if (command == "tray-notify" && argc == 4) {
+    if (command == "post" && argc == 6) {
         HWND window = FindWindowA(argv[2], nullptr);
         if (!window) return 1;
-        return PostMessageA(window, WM_APP + 905, 1999, std::stoi(argv[3], nullptr, 0)) ? 0 : 1;
+        return PostMessageA(window, std::stoul(argv[3], nullptr, 0), std::stoul(argv[4], nullptr, 0),
+                            std::stol(argv[5], nullptr, 0)) ? 0 : 1;
     }
     if (command == "saver-settings" && argc == 2) {
         UINT timeout = 0;
@@ -538,6 +539,6 @@ int main(int argc, char** argv) {
           " wait-menu MS | wait-no-menu MS | menu-point | tray-delete CLASS ID | taskbar-created | tray-point CLASS ID |"
           " read-list TITLE | list-point TITLE ROW | ping CLASS MS | idle-saver MS | refill-time TITLE N |"
           " list-watch TITLE ROWS MS | end-session CLASS |"
-          " set-text CAPTION TEXT [N] | field-point CAPTION | keys NAME... | tray-notify CLASS MSG | saver-settings | visible-windows CLASS\n");
+          " set-text CAPTION TEXT [N] | field-point CAPTION | keys NAME... | post CLASS MSG W L | saver-settings | visible-windows CLASS\n");
     return 2;
 }

@@ -78,6 +78,17 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
         {"no own address known", Address(10, 8, 0, 23), none, none, false, false, false},
         {"only a loopback name known", Address(10, 8, 0, 23), loopbackOnly, none, false, false, false},
         {"limited broadcast as a source", Address(255, 255, 255, 255), office, none, false, false, false},
+        // Answers beyond the router stay inside private and VPN ranges.
+        {"public address", Address(8, 8, 8, 8), office, none, false, false, false},
+        {"172.16/12 from its first to its last", Address(172, 16, 0, 1), office, none, false, false, true},
+        {"172.31 inside", Address(172, 31, 255, 9), office, none, false, false, true},
+        {"172.32 outside", Address(172, 32, 0, 1), office, none, false, false, false},
+        {"192.168/16", Address(192, 168, 77, 5), office, none, false, false, true},
+        {"192.169 outside", Address(192, 169, 0, 5), office, none, false, false, false},
+        {"100.64/10 shared space", Address(100, 127, 3, 4), office, none, false, false, true},
+        {"100.128 outside", Address(100, 128, 0, 1), office, none, false, false, false},
+        {"link-local", Address(169, 254, 10, 20), office, none, false, false, true},
+        {"11/8 outside", Address(11, 0, 0, 1), office, none, false, false, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(InOwnSubnets(c.address, c.own), c.inOwn) << c.name;

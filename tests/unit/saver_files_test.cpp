@@ -1,6 +1,10 @@
 // Saver files: the command line that starts one, the name a saver goes by
-// on the 9x line, and the sorted list of savers with one entry per name.
+// on the 9x line, the sorted list of savers with one entry per name, the
+// policies that keep the message saver off the screen, and the end of the
+// away sign on the NT line.
 #include "saver/saver_files.h"
+
+#include "saver/away_sign.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +107,57 @@ TEST(InsertSaverSorted, ComparisonDecidesWhatIsEqual) {
     EXPECT_TRUE(InsertSaverSorted(list, {"marquee", "a.scr"}, ordinal));
     EXPECT_TRUE(InsertSaverSorted(list, {"Marquee", "b.scr"}, ordinal));
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Marquee", "marquee"}));
+}
+
+TEST(PoliciesLetSaverShow, OnlyTheMessageSaverItselfOrNoPolicy) {
+    const SaverPolicy none;
+    struct Case {
+        const char* name;
+        std::vector<SaverPolicy> policies;
+        bool shows;
+    };
+    const Case cases[] = {
+        {"no policy key", {}, true},
+        {"keys without the values", {none, none}, true},
+        {"this saver, other case and folder", {{"%SystemRoot%\\System32\\SSMARQUE.SCR", "1"}}, true},
+        {"this saver in quotes with blanks", {{" \"C:\\Pavlune\\ssmarque.scr\" ", std::nullopt}}, true},
+        {"another saver", {{"scrnsave.scr", std::nullopt}}, false},
+        {"the machine fixes another one", {none, {"C:\\Windows\\System32\\Mystify.scr", std::nullopt}}, false},
+        {"savers switched off, around blanks", {{"ssmarque.scr", " 0 "}}, false},
+        {"an empty saver fixes none, savers on", {{"", "1"}}, true},
+        {"a name that only differs in a second byte", {{"ｓｓmarque.scr", std::nullopt}}, false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PoliciesLetSaverShow(c.policies, "ssmarque.scr"), c.shows) << c.name;
+}
+
+// Events: S a message starts the sign, r a look finds the saver running,
+// . a look finds it stopped, u an unlock. Each event that ends the sign
+// shows as B in the result, any other as a blank.
+TEST(AwaySignWatch, TheSignEndsWhenTheSaverStopsOrAnUnlockComes) {
+    struct Case {
+        const char* events;
+        const char* ends;
+    };
+    const Case cases[] = {
+        {"S.rr.", "    B"},        // the saver came a look late, then stopped
+        {"r.u", "   "},            // no message, no sign
+        {"S.u.", "  B "},          // an unlock before the saver was seen
+        {"Sru.", "  B "},          // the unlock ended it; the stopped saver adds nothing
+        {"S..........r.u", "             B"},  // no saver within ten looks: only the unlock ends it
+        {"Sr.Sr.", "  B  B"},      // each message its own return
+    };
+    for (const Case& c : cases) {
+        AwaySignWatch watch;
+        std::string ends;
+        for (const char* event = c.events; *event; ++event) {
+            bool ended = false;
+            if (*event == 'S') watch.Started();
+            else if (*event == 'u') ended = watch.Unlocked();
+            else ended = watch.Look(*event == 'r');
+            ends += ended ? 'B' : ' ';
+        }
+        EXPECT_EQ(ends, c.ends) << c.events;
+    }
 }
 
 }  // namespace

@@ -154,19 +154,17 @@ TEST(ChangeWatchers, AWatchThatCannotBeSetUpCostsNothingAndStopsAtOnce) {
     EXPECT_LT(GetTickCount() - start, ChangeWatcher::kWaitMilliseconds / 2) << "a stop waited for a period";
 }
 
-// The watched folder removed (it stays, pending, until the watch lets go) and made again: the
-// watch tells once that it is back, and notices a save afterwards.
-TEST(ChangeWatchers, AFolderRemovedAndMadeAgainIsWatchedAgain) {
+// The watched folder not there at first, as a file server that restarts or
+// a USB stick pulled out leaves it: the watch that failed is tried again
+// each period, tells once that the folder is back, and notices a save
+// afterwards.
+TEST(ChangeWatchers, AFolderMadeAfterTheWatchFailedIsWatchedAgain) {
     Receiver receiver;
     ScratchFolder parent;
     const std::string folder = parent.Path("program");
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     TFileWaitThread watcher(receiver.Handle(), kNotice, folder, false);
-    ASSERT_TRUE(RemoveDirectoryA(folder.c_str()));
-    const DWORD start = GetTickCount();
-    while (!CreateDirectoryA(folder.c_str(), nullptr) && GetTickCount() - start < 3 * ChangeWatcher::kWaitMilliseconds) {
-        Sleep(100);
-    }
+    Sleep(ChangeWatcher::kWaitMilliseconds / 2);
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     EXPECT_EQ(receiver.NoticesWithin(ChangeWatcher::kWaitMilliseconds + 4000), 1) << "not told once of the folder back";
     WriteFileBytes(folder + "\\Pavlune.TXT", "会議中\r\n");
     EXPECT_GE(receiver.NoticesWithin(30000, true), 1) << "a save afterwards was not noticed";

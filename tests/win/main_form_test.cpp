@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <tuple>
@@ -35,8 +36,8 @@ std::string IconLine(const std::string& icon, const char* caption) {
 
 constexpr const char* kMenu = "#在席\r\n会議中\r\n@外出\r\n帰宅\\本日は帰宅しました\r\n";
 // What an exit writes with the options as a first start finds them.
-constexpr const char* kSixKeys =
-    "KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\nSaverDisabled=0\r\nScreenSaveJack=0\r\n";
+constexpr const char* kOptionKeys =
+    "KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\nSaverDisabled=0\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n";
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -80,7 +81,7 @@ protected:
     std::unique_ptr<TPavluneMainForm> form_;
 };
 
-TEST_F(MainFormTest, FirstStartAsksForTheNameAndWritesSixKeysInOrder) {
+TEST_F(MainFormTest, FirstStartAsksForTheNameAndWritesTheOptionKeysInOrder) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     dialogs_.NameReply = PresenceNameFields{"山田", "営業部", "第一課"};
     Start();
@@ -102,7 +103,7 @@ TEST_F(MainFormTest, FirstStartAsksForTheNameAndWritesSixKeysInOrder) {
     EXPECT_TRUE(CloseAndPump()) << "closing ends the message loop";
     Finish();
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
-              std::string("[Pavlune Settings]\r\nMyName=山田\\営業部\\第一課\r\n") + kSixKeys);
+              std::string("[Pavlune Settings]\r\nMyName=山田\\営業部\\第一課\r\n") + kOptionKeys);
 }
 
 // The 3D Text saver's file in the system folder, named as on the prefix's
@@ -127,8 +128,8 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     WriteFileBytes(Path("Pavlune.INI"),
                    "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
-                   "SortString=$1\r\nSaveString=0x0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nExtra=keep\r\n"
-                   "[Other]\r\nx=1\r\n");
+                   "SortString=$1\r\nSaveString=0x0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nBackAtDesk=0\r\n"
+                   "Extra=keep\r\n[Other]\r\nx=1\r\n");
     Start();
     PopupMenuModel& menu = form_->CommandMenu();
     EXPECT_TRUE(menu.IsChecked("RMenu3D"));
@@ -137,6 +138,7 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
     EXPECT_TRUE(menu.IsChecked("RMenuAutoAddStringSort"));
     EXPECT_FALSE(menu.IsChecked("RMenuAutoAddStringSave"));
     EXPECT_TRUE(menu.IsChecked("RMenuScreenSaverJack"));
+    EXPECT_FALSE(menu.IsChecked("RMenuBackAtDesk"));
     EXPECT_EQ(form_->MyName, "山田\\営業部");
     EXPECT_EQ(dialogs_.NamesAsked, 0);
 
@@ -144,7 +146,7 @@ TEST_F(MainFormTest, SettingsAreAppliedAndUnknownKeysSurvive) {
     Finish();
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")),
               "; notes\r\n[Pavlune Settings]\r\nMyName=山田\\営業部\r\nKIND=0\r\nAutoReload=0\r\n"
-              "SortString=1\r\nSaveString=0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nExtra=keep\r\n"
+              "SortString=1\r\nSaveString=0\r\nScreenSaveJack=1\r\nPasswordEnabled=yes\r\nBackAtDesk=0\r\nExtra=keep\r\n"
               "SaverDisabled=0\r\n[Other]\r\nx=1\r\n");
 }
 
@@ -159,7 +161,7 @@ TEST_F(MainFormTest, WithoutThe3DTextSaverTheMarqueeSaverIsChosen) {
     EXPECT_EQ(menu.Item("RMenu3D").ImageIndex, 17) << "the pictures stay as the settings chose them";
     CloseAndPump();
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kOptionKeys);
 }
 
 TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
@@ -172,7 +174,7 @@ TEST_F(MainFormTest, SaverSwitchedOffWhileRunningAndBackAtExit) {
     Finish();
     EXPECT_TRUE(ReadScreenSaverActive()) << "the flag noted at start-up comes back";
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
-                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
+                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n");
 }
 
 TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
@@ -186,7 +188,7 @@ TEST_F(MainFormTest, SaverAlreadyOffIsShownCheckedWithoutReadingTheKey) {
     Finish();
     EXPECT_FALSE(ReadScreenSaverActive());
     EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), "[Pavlune Settings]\r\nMyName=鈴木\\総務\r\nSaverDisabled=1\r\nKIND=1\r\nAutoReload=1\r\n"
-                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\n");
+                                                  "SortString=0\r\nSaveString=1\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n");
 }
 
 TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
@@ -197,7 +199,7 @@ TEST_F(MainFormTest, SettingsFileFollowsTheProgramName) {
     CloseAndPump();
     Finish();
     // The empty name keeps the question from coming back.
-    EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Other.INI")), std::string("[Pavlune Settings]\r\nMyName=\r\n") + kOptionKeys);
     EXPECT_FALSE(FileExists(Path("Pavlune.INI")));
 }
 
@@ -221,6 +223,71 @@ TEST_F(MainFormTest, CloseDuringTheFirstStartQuestionStoresAndSendsNothing) {
         EXPECT_FALSE(wire.Receive(heard, from, 500)) << heard;
     }
     EXPECT_EQ(dialogs_.NamesAsked, 2) << "the next start asks again";
+}
+
+// The texts of the datagrams the wire has heard so far.
+std::vector<std::string> Heard(test::RawSocket& wire) {
+    std::vector<std::string> texts;
+    for (std::string bytes, from; wire.Receive(bytes, from, 100);) texts.push_back(bytes.c_str());
+    return texts;
+}
+
+int Count(const std::vector<std::string>& texts, const std::string& ending) {
+    return std::count_if(texts.begin(), texts.end(), [&](const std::string& text) { return text.ends_with(ending); });
+}
+
+// Back at the desk after a message, once the saver has ended (the 9x line
+// waits for it; on the NT line its running flag goes off, or the session is
+// unlocked), the LAN hears the default message once; with the item off, nothing.
+TEST_F(MainFormTest, BackAtTheDeskTheDefaultMessageGoesOutUnlessTheItemIsOff) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    SetEnvironmentVariableA("PAVLUNE_STANDIN_MS", "300");
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    for (const char* setting : {"", "BackAtDesk=0\r\n", "unlock"}) {
+        WriteFileBytes(Path("Pavlune.INI"), std::string("[Pavlune Settings]\r\nMyName=山田\r\n") + setting);
+        Start();
+        const std::string saver = test::SystemDirectory() + "\\" + form_->Launcher().MessageSaverPath();
+        ASSERT_TRUE(CopyFileA(test::StandIn("standin_saver").c_str(), saver.c_str(), FALSE)) << saver;
+        const bool unlock = std::string(setting) == "unlock";
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, !unlock, nullptr, 0);  // the idle start's saver
+        form_->MessageItemClick({"会議中", false, ""});
+        PumpFor(1500);
+        if (unlock) SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, kSessionUnlock, 0);
+        SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
+        PumpFor(1500);
+        const std::vector<std::string> heard = Heard(wire);
+        EXPECT_EQ(Count(heard, "\\会議中\\山田"), 1) << setting;
+        EXPECT_EQ(Count(heard, "\\在席\\山田"), *setting == 'B' ? 0 : 1) << setting;
+        CloseAndPump();
+        Finish();
+        for (int wait = 0; wait < 50 && !DeleteFileA(saver.c_str()); ++wait) Sleep(100);
+    }
+}
+
+// A saver fixed by the administrator: the message goes to the LAN, a box
+// says once why the screen stays as it is, and neither the saver's text nor
+// SYSTEM.INI is touched.
+TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
+    constexpr const char* kPolicy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kPolicy, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, reinterpret_cast<const BYTE*>("scrnsave.scr"), 13);
+    RegCloseKey(key);
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    Start();
+    const std::string systemIni = ReadFileBytes(test::WindowsDirectory() + "\\system.ini");
+    const std::string settingsName = form_->SaverText().GetSaverName(kSaverSettingsName);
+    form_->SaverText().ExchangeSaverText(settingsName, "元の文");
+    form_->MessageItemClick({"会議中", false, ""});
+    form_->MessageItemClick({"会議中", false, ""});
+    EXPECT_EQ(Count(Heard(wire), "\\会議中\\"), 2);
+    EXPECT_EQ(dialogs_.Messages.size(), 1u) << "the box comes once";
+    EXPECT_EQ(form_->SaverText().ExchangeSaverText(settingsName, "元の文"), "元の文");
+    EXPECT_EQ(ReadFileBytes(test::WindowsDirectory() + "\\system.ini"), systemIni);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kPolicy);
+    CloseAndPump();
+    Finish();
 }
 
 struct FatalCase {
@@ -248,7 +315,7 @@ TEST_P(FatalDefinitionFile, IsReportedAndEndsTheProgramWithSettingsWritten) {
 
     EXPECT_TRUE(PumpMessages()) << "the end request is waiting in the queue";
     Finish();
-    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=鈴木\\開発\r\n") + kSixKeys);
+    EXPECT_EQ(ReadFileBytes(Path("Pavlune.INI")), std::string("[Pavlune Settings]\r\nMyName=鈴木\\開発\r\n") + kOptionKeys);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -30,6 +30,7 @@ namespace {
 using test::FileExists;
 using test::ReadFileBytes;
 using test::ScriptedDialogs;
+using test::StandIn;
 using test::WriteFileBytes;
 
 struct LineFacts {
@@ -59,15 +60,6 @@ TEST(ReportedWindows, IsTheVersionThePrefixIsSetTo) {
 }
 
 std::string InSystem(const std::string& name) { return test::SystemDirectory() + "\\" + name; }
-
-// The stand-in programs, built in a Linux folder that Wine shows on Z:.
-std::string StandIn(const std::string& program) {
-    std::string folder = test::Environment("PAVLUNE_STANDIN_DIR");
-    for (char& c : folder) {
-        if (c == '/') c = '\\';
-    }
-    return "Z:" + folder + "\\" + program + ".exe";
-}
 
 // One line of standin.log (see tests/saver/standin_saver.cpp).
 struct LogLine {
@@ -407,6 +399,21 @@ TEST_F(SaverLauncherTest, NtIdleStartRefusedBySystemIniLeavesTheTimeoutAlone) {
 }
 
 // ---- The current saver ----
+
+// A policy of the machine (or the user) that fixes the message saver itself
+// leaves it as it was; one that switches savers off keeps it off the screen.
+TEST_F(SaverLauncherTest, PolicyKeepsTheMessageSaverOffUnlessItFixesThatSaver) {
+    const char* policy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, policy, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr), 0);
+    const std::string own = InSystem(launcher_->MessageSaverPath());
+    RegSetValueExA(key, "SCRNSAVE.EXE", 0, REG_SZ, reinterpret_cast<const BYTE*>(own.c_str()), own.size() + 1);
+    EXPECT_TRUE(launcher_->MessageSaverCanShow()) << own;
+    RegSetValueExA(key, "ScreenSaveActive", 0, REG_SZ, reinterpret_cast<const BYTE*>("0"), 2);
+    EXPECT_FALSE(launcher_->MessageSaverCanShow());
+    RegCloseKey(key);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, policy);
+}
 
 TEST_F(SaverLauncherTest, CurrentSaverIsTheMessageSaverWhenNoneIsSet) {
     std::string messageSaver = savers_.Install(line_->marqueeFile);

@@ -174,6 +174,14 @@ std::string Environment(const char* name) {
     return length < sizeof value ? value : "";
 }
 
+std::string StandIn(const std::string& program) {
+    std::string folder = Environment("PAVLUNE_STANDIN_DIR");
+    for (char& c : folder) {
+        if (c == '/') c = '\\';
+    }
+    return "Z:" + folder + "\\" + program + ".exe";
+}
+
 OSVERSIONINFOA ReportedVersion() {
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
