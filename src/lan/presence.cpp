@@ -114,6 +114,14 @@ std::string_view DatagramText(std::string_view datagram) {
     return datagram.substr(0, datagram.find('\0'));
 }
 
+void StatusTable::AwaitAnswers() {
+    for (StatusRow& row : rows_) row.Unanswered = true;
+}
+
+bool StatusTable::DropUnanswered() {
+    return std::erase_if(rows_, [](const StatusRow& row) { return row.Unanswered; }) > 0;
+}
+
 PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view fromAddress) {
     const std::string_view text = DatagramText(datagram);
 

@@ -55,6 +55,7 @@ struct StatusRow {
     std::string Category1;    // 分類１
     std::optional<std::string> Category2;  // 分類２: absent when MyName had one backslash
     std::string PeerAddress;  // dotted IPv4 address the record came from (not shown)
+    bool Unanswered = false;  // asked for by this PC's Refresh, not heard from since
 };
 
 // What the receiver of a presence datagram does next.
@@ -72,7 +73,11 @@ inline constexpr std::size_t kMaxStatusRows = 10000;
 class StatusTable {
 public:
     const std::vector<StatusRow>& Rows() const { return rows_; }
-    void Clear() { rows_.clear(); }
+    // A Refresh keeps every row until its round ends: each waits for an
+    // answer, and whatever PC has not answered by then goes.
+    void AwaitAnswers();
+    // Drops the rows still waiting; true when there were any.
+    bool DropUnanswered();
 
     // Handles one datagram that arrived on the presence port from fromAddress.
     PresenceAction Receive(std::string_view datagram, std::string_view fromAddress);

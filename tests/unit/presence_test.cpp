@@ -164,6 +164,22 @@ TEST(StatusTable, NewRecordReplacesTheRowAtTheEnd) {
     ExpectRow(table.Rows().back(), {"山田", "帰社", "2002/01/21 10:00:00", "開発部", "2課"});
 }
 
+TEST(StatusTable, ARefreshKeepsTheRowsOfThePcsThatAnswer) {
+    StatusTable table;
+    for (const char* myName : {"山田\\開発部", "佐藤\\営業部", "鈴木\\総務部", "Ghost\\x"}) {
+        table.Receive(Record("会議中", myName), "192.0.2.7");
+    }
+    table.AwaitAnswers();
+    EXPECT_EQ(Names(table).size(), 4u) << "nothing goes before the round ends";
+    table.Receive(Record("外出", "鈴木\\総務部"), "192.0.2.9");
+    table.Receive(Record("会議中", "山田\\開発部"), "192.0.2.7");
+    table.Receive(Record("在席", "新人\\開発部"), "192.0.2.10");
+    table.Receive(Wire(PresenceText(kWorkedTime, LogOffPayload("佐藤\\営業部"))), "192.0.2.8");
+    EXPECT_TRUE(table.DropUnanswered());
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"鈴木", "山田", "新人"}));
+    EXPECT_FALSE(table.DropUnanswered()) << "every row left has answered";
+}
+
 TEST(StatusTable, NamesDifferingInAsciiCaseShareOneRow) {
     StatusTable table;
     table.Receive(Record("会議中", "Tanaka\\開発部"), "192.0.2.1");
