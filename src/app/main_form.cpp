@@ -419,7 +419,7 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
 // Every status the user causes goes out here: a chosen message, the
 // default one of a double-click, and the return to the desk.
 void TPavluneMainForm::SendStatus(const std::string& whereabouts) {
-    presence_->BroadcastState(StatusPayload(whereabouts, MyName), false);
+    presence_->SendStatus(StatusPayload(whereabouts, MyName));
 }
 
 // Back at the desk, the table says so without a click: the default message

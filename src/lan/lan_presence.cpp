@@ -21,9 +21,6 @@ constexpr int kPresenceQueueBytes = 1024 * 1024;
 // socket has nothing more waiting it is refilled at once, and a refill still
 // owed (the burst's last datagram could not be read) comes within this time.
 constexpr DWORD kRefillInterval = 100;
-// State requests are answered at most this often. The answer is a
-// broadcast, so one answer serves every request of a burst.
-constexpr DWORD kAnswerInterval = 500;
 // A network that comes back after sleep, or an adapter that changes, takes
 // a moment to get its address; several notices of one change make one refresh.
 constexpr UINT kSettlingMilliseconds = 3000;
@@ -79,8 +76,9 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
       dialogs_(dialogs),
       myName_(myName),
       settling_(dialogs, [this] { RefreshAfterChange(); }),
-      pendingAnswer_(dialogs, [this] { AnswerStateRequest(); }),
-      pendingRefill_(dialogs, [this] { RefillOpenList(); }) {
+      pendingRefill_(dialogs, [this] { RefillOpenList(); }),
+      jitter_(GetTickCount() ^ (GetCurrentProcessId() << 16)),
+      repeatsDue_(dialogs, [this] { SendDueRepeats(); }) {
     udp1_ = std::make_unique<TUdpEndpoint>(dialogs);
     udp1_->RemoteHost = kSiteBroadcastAddress;
     udp1_->RemotePort = kPresencePort;
@@ -102,17 +100,23 @@ LanPresence::~LanPresence() = default;
 
 void LanPresence::BroadcastState(const std::string& payload, bool replay) { BroadcastState(payload, replay, {}); }
 
-void LanPresence::BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo) {
+bool LanPresence::BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo) {
     CheckOwnAddresses();
+    std::string text = replay ? payload : PresenceText(LocalNow(), payload);
+    if (!SendText(text, alsoTo)) return false;
+    lastSentState_ = std::move(text);
+    return true;
+}
+
+// The zero byte that ends the text goes with it, to every place alike.
+bool LanPresence::SendText(const std::string& text, const std::vector<Ipv4>& alsoTo) {
     WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return false;
+    bool sent = false;
     {
         UniqueSocket sock(socket(AF_INET, SOCK_DGRAM, 0));
         BOOL on = TRUE;
         if (sock && setsockopt(sock.get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
-            std::string text = replay ? payload : PresenceText(LocalNow(), payload);
-            lastSentState_ = text;
-            // The zero byte that ends the text goes with it, to every place alike.
             auto sendTo = [&](Ipv4 address) {
                 sockaddr_in to{};
                 to.sin_family = AF_INET;
@@ -127,17 +131,37 @@ void LanPresence::BroadcastState(const std::string& payload, bool replay, const 
                 if (!ReachedByLocalBroadcast(target, ownAddresses_)) sendTo(target);
             }
             for (Ipv4 requester : alsoTo) sendTo(requester);
+            sent = true;
         }
     }
     WSACleanup();
+    return sent;
+}
+
+void LanPresence::SendStatus(const std::string& payload) {
+    statusRepeats_.Stop();
+    if (BroadcastState(payload, false, {})) {
+        repeatedStatus_ = lastSentState_;
+        statusRepeats_.Start(GetTickCount(), StatusRepeatOffsets(jitter_));
+    }
+    SendDueRepeats();
+}
+
+void LanPresence::ClearLastSentState() {
+    lastSentState_.clear();
+    statusRepeats_.Stop();
+    SendDueRepeats();
 }
 
 void LanPresence::RequestStates() {
     // Adapters come and go (a VPN connects): the PC's subnets are looked at
     // again whenever it asks.
     ReadOwnAddresses();
-    table_.Clear();
-    BroadcastState(StateRequestPayload(myName_), false);
+    ownRequest_.clear();
+    table_.AwaitAnswers();
+    request_ = PresenceText(LocalNow(), StateRequestPayload(myName_));
+    refreshRound_.Start(GetTickCount(), RefreshRoundOffsets(jitter_));
+    SendDueRepeats();
     lastSentState_.clear();
 }
 
@@ -145,15 +169,13 @@ void LanPresence::NetworkChanged() {
     if (!settling_.Running()) settling_.Start(kSettlingMilliseconds);
 }
 
-// This PC hears its own request too, and the repeat has answered it: only
-// the other PCs' requests get an answer of their own.
+// This PC hears its own requests too, and the repeat of its state has
+// answered them: only the other PCs' requests get an answer of their own.
 void LanPresence::RefreshAfterChange() {
     if (loggedOff_) return;
-    ReadOwnAddresses();
     const std::string state = lastSentState_;
-    table_.Clear();
-    BroadcastState(StateRequestPayload(myName_), false);
-    ownRequest_ = state.empty() ? std::string() : lastSentState_;
+    RequestStates();
+    ownRequest_ = state.empty() ? std::string() : request_;
     lastSentState_ = state;
     if (!state.empty()) BroadcastState(state, true);
 }
@@ -173,15 +195,48 @@ void LanPresence::CheckOwnAddresses() {
     if (ownAddresses_ != before) NetworkChanged();
 }
 
+// Whatever of the repeats, the Refresh round and the answers is due. Runs on
+// its timer and with every presence datagram: Windows makes timer messages
+// only while no posted message waits, so a steady stream of datagrams would
+// hold the timer off.
+void LanPresence::SendDueRepeats() {
+    if (loggedOff_) return;
+    const Ticks now = GetTickCount();
+    if (statusRepeats_.TakeDue(now)) SendText(repeatedStatus_, {});
+    if (std::optional<std::size_t> step = refreshRound_.TakeDue(now)) {
+        if (*step < kRefreshRoundEnd) SendText(request_, {});
+        else if (table_.DropUnanswered()) RefillOpenList();
+    }
+    if (answers_.TakeDue(now)) AnswerStateRequest();
+    std::optional<Ticks> wait;
+    for (std::optional<Ticks> next : {statusRepeats_.Wait(now), refreshRound_.Wait(now), answers_.Wait(now)}) {
+        if (next && (!wait || *next < *wait)) wait = next;
+    }
+    // Setting the timer again for every datagram of a burst would cost more than the burst.
+    if (!wait) {
+        repeatsDue_.Stop();
+    } else if (!repeatsDue_.Running() || now + *wait != timerDue_) {
+        timerDue_ = now + *wait;
+        repeatsDue_.Start(*wait);
+    }
+}
+
 void LanPresence::LogOff() {
     if (loggedOff_) return;
     loggedOff_ = true;
+    repeatsDue_.Stop();
     // Messages still waiting for their box are not shown once the program
     // is on its way out.
     waitingMessages_.clear();
     // Off the presence port first, so this instance does not hear itself leave.
     if (udp2_) udp2_->SetLocalPort(0);
-    BroadcastState(LogOffPayload(myName_), false);
+    // Windows gives an ending program little time: the repeats come quickly.
+    if (BroadcastState(LogOffPayload(myName_), false, {})) {
+        for (Ticks gap : kLogOffRepeatGaps) {
+            Sleep(gap);
+            SendText(lastSentState_, {});
+        }
+    }
     for (auto* endpoint : {&udp1_, &udp2_}) {
         if (!*endpoint) continue;
         (*endpoint)->OnDataReceived = nullptr;
@@ -215,20 +270,6 @@ void LanPresence::DestroyStatusWindow() {
     statusWindow_.reset();
 }
 
-// Asked again within the interval, the answer waits for its end and then
-// serves every request heard meanwhile. Windows makes timer messages only
-// while no posted message waits, so a steady stream of requests would hold
-// the timer off: each request also looks at the clock.
-void LanPresence::RequestHeard() {
-    const DWORD sinceLast = GetTickCount() - lastAnswer_;
-    if (answered_ && sinceLast < kAnswerInterval) {
-        if (!pendingAnswer_.Running()) pendingAnswer_.Start(kAnswerInterval - sinceLast);
-        return;
-    }
-    pendingAnswer_.Stop();
-    AnswerStateRequest();
-}
-
 // A requester beyond the router hears no local broadcast: the answer goes
 // to it directly as well, once for all the requests it sent meanwhile.
 void LanPresence::NoteRequester(const std::string& fromIp) {
@@ -246,8 +287,6 @@ void LanPresence::AnswerStateRequest() {
     requesters_.clear();
     if (!lastSentState_.empty()) BroadcastState(lastSentState_, true, requesters);
     else BroadcastState(kBareLogOffPayload, false, requesters);
-    lastAnswer_ = GetTickCount();
-    answered_ = true;
 }
 
 void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int) {
@@ -260,18 +299,16 @@ void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const 
         case PresenceAction::None:
             break;
         case PresenceAction::AnswerStateRequest:
-            if (!ownRequest_.empty() && DatagramText(buffer) == ownRequest_) {
-                ownRequest_.clear();
-                break;
-            }
+            if (!ownRequest_.empty() && DatagramText(buffer) == ownRequest_) break;
             CheckOwnAddresses();
             NoteRequester(fromIp);
-            RequestHeard();
+            answers_.Heard(GetTickCount(), jitter_);
             break;
         case PresenceAction::Refill:
             refillPending_ = true;
             break;
     }
+    SendDueRepeats();
     // The list shows the table once the burst is over, and now and then during it.
     if (!refillPending_) return;
     const DWORD sinceLast = GetTickCount() - lastRefill_;

@@ -12,6 +12,7 @@
 
 #include "lan/broadcast_list.h"
 #include "lan/presence.h"
+#include "lan/presence_repeats.h"
 #include "lan/status_list_window.h"
 #include "lan/udp_endpoint.h"
 #include "win/dialogs.h"
@@ -32,9 +33,13 @@ public:
     // the payload (a replay sends the payload as it is), then a zero byte.
     // The same bytes go to every place of the BroadcastTo setting.
     void BroadcastState(const std::string& payload, bool replay);
+    // A status the user set: broadcast, then sent twice more, the same
+    // bytes, in case a PC missed it; a newer status ends those repeats.
+    void SendStatus(const std::string& payload);
     // The places beyond the router that every presence datagram goes to as well.
     void SetBroadcastTargets(std::vector<Ipv4> targets) { targets_ = std::move(targets); }
-    // Forgets every status heard and asks everybody for theirs.
+    // Asks everybody for their state, three times over a round of about
+    // 3 s; the rows of those that have not answered by its end go.
     void RequestStates();
     // The PC woke from sleep, or its addresses changed. Once things have
     // settled, its addresses are read again, everybody is asked for their
@@ -48,8 +53,8 @@ public:
     // in front with the keyboard.
     void N8Click();
     void DestroyStatusWindow();
-    // After a screen saver the program waited for, nothing is replayed.
-    void ClearLastSentState() { lastSentState_.clear(); }
+    // After a screen saver the program waited for, nothing is replayed or repeated.
+    void ClearLastSentState();
 
     const std::string& LastSentState() const { return lastSentState_; }
     const StatusTable& Table() const { return table_; }
@@ -62,13 +67,14 @@ private:
     void Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
     void ShowStatusList(bool activate);
     void RefillOpenList();
-    void RequestHeard();
     void AnswerStateRequest();
     void RefreshAfterChange();
     void ReadOwnAddresses();
     void CheckOwnAddresses();
     void NoteRequester(const std::string& fromIp);
-    void BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo);
+    bool BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo);
+    bool SendText(const std::string& text, const std::vector<Ipv4>& alsoTo);
+    void SendDueRepeats();
     void Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
 
     HWND mainWindow_;
@@ -95,10 +101,15 @@ private:
     std::unique_ptr<TPavluneLVForm> parkedWindow_;  // destroyed while busy: goes with this object
     bool refillPending_ = false;
     DWORD lastRefill_ = 0;
-    WindowTimer pendingAnswer_;
     WindowTimer pendingRefill_;  // the refill still owed when the datagrams stop
-    bool answered_ = false;
-    DWORD lastAnswer_ = 0;
+    Jitter jitter_;
+    Schedule statusRepeats_;
+    std::string repeatedStatus_;
+    Schedule refreshRound_;
+    std::string request_;  // the state request of the round, sent again as it was
+    AnswerRounds answers_;
+    WindowTimer repeatsDue_;
+    Ticks timerDue_ = 0;
     std::deque<std::string> waitingMessages_;
     bool showingMessage_ = false;
 };
