@@ -54,19 +54,18 @@ class LanTest(unittest.TestCase):
 
         # B's start-up asks everybody; A, C and B itself answer, each with
         # the bare log-off reply since none has set a status yet.
-        listener = self.peer.peer_listen(5963, 30, count=4)
+        listener = self.peer.peer_listen(5963, 10)
         self.start(self.b)
         by_sender = {}
         for host, _, data in listener.collect():
             by_sender.setdefault(host, []).append(data)
-        request, own_answer = by_sender[self.b.address]
+        request = by_sender[self.b.address][0]
         payload = encode("\\\\GETSTATE\\ \\" + NAMES[2]) + b"\0"
         self.assertRegex(request[:19].decode(), r"^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d$")
         self.assertEqual(request[19:], payload)
-        for pc in (self.a, self.c):
-            self.assertIn(pc.address, by_sender, "no answer to the state request")
-        for answer in (own_answer, by_sender[self.a.address][0], by_sender[self.c.address][0]):
-            self.assertRegex(answer, rb"^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\\\\LOGOFF\0$")
+        for pc in (self.a, self.b, self.c):
+            answer = rb"^\d{4}/\d\d/\d\d \d\d:\d\d:\d\d\\\\LOGOFF\0$"
+            self.assertTrue(any(re.match(answer, d) for d in by_sender.get(pc.address, [])), f"PC {pc.index}")
 
         # A status record from the peer reaches every table.
         self.open_status_list(self.b)
@@ -302,7 +301,8 @@ class OfficeTest(unittest.TestCase):
         self.wait_list(self.a, "会議中", c_name)
         self.a.screenshot("broadcast-to-floor-1")
 
-        # Refresh on floor 1 lists floor 2 again (home is not listed, so it is not asked).
+        # Once C's status repeats are over, Refresh on floor 1 lists floor 2 again (home is not asked).
+        time.sleep(3.5)
         self.assertTrue(self.a.refresh())
         self.wait_list(self.a, {b_name: "外出"})
 
