@@ -69,9 +69,7 @@ TEST(AnswerRounds, ARefreshIsAnsweredAtMostTwiceAndBeforeItEnds) {
                 if (rounds.TakeDue(t)) answered.push_back(t);
             }
             EXPECT_EQ(answered.size(), c.answers) << c.name << ", seed " << seed;
-            if (c.heard.back() <= 1500) {
-                EXPECT_LT(answered.back(), 2900u) << c.name << ", seed " << seed;
-            }
+            EXPECT_TRUE(c.heard.back() > 1500 || answered.back() < 2900) << c.name << " late, seed " << seed;
         }
     }
 }

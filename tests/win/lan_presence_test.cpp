@@ -170,6 +170,7 @@ TEST_F(LanPresenceTest, AfterRefreshARequestIsAnsweredWithTheBareLogOffReply) {
     presence_->BroadcastState(std::string("外出\\") + kMyName, false);
     ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; }));
     presence_->RequestStates();
+    EXPECT_NE(Row("山田"), nullptr) << "the refresh emptied the table at its start";
     ASSERT_TRUE(PumpUntil([&] { return !presence_->LastSentState().empty(); }));
     EXPECT_TRUE(IsStampThen(presence_->LastSentState(), "\\\\LOGOFF"));
     EXPECT_TRUE(PumpUntil([&] { return Row("山田") == nullptr; })) << "the unanswered row stayed past the round";
