@@ -43,6 +43,7 @@ class Road:
         process = pc.start()
         self.assertTrue(pc.wait_main_window(), "Pavlune did not start")
         self.assertIsNotNone(pc.tray_point(), "no tray icon")
+        time.sleep(3)  # the start-up's three state requests are out before anything listens
         return process
 
     def saver_lines(self):
