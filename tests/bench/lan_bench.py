@@ -83,7 +83,6 @@ def main():
             shown, longest, reached = (float(f) for f in figures)
             print(f"lan: the open list showed {reached - rows_before:.0f} of them {shown / 1000:.2f} s after the "
                   f"first; the list's window answered within {longest:.0f} ms at worst meanwhile")
-        # Answers on a loss-free LAN: to a burst, and to one Refresh round of another PC.
         request = encode("2002/01/01 00:00:00\\\\GETSTATE\\ \\嵐")
         heard = peer.peer_listen(5963, 6)
         peer.peer_flood(pc.address, 5963, RECORDS, request, encode("\\x") + b"\0")
