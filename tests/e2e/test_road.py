@@ -56,6 +56,7 @@ class Road:
         def seen():
             return len([line for line in self.saver_lines() if line[0] == event]) >= count
         self.assertTrue(wait_until(seen, seconds, step=0.2), f"the saver did not {event}")
+        time.sleep(3.5 if event == "end" else 0)  # back at the desk, the default message goes out for 3 s
         return [line for line in self.saver_lines() if line[0] == event][count - 1]
 
     def choose(self, downs, screenshot=None):
