@@ -44,23 +44,29 @@ class TrayRoad(EmulatedPC):
         pc.write("Pavlune.INI", settings)
         saver_was_active = pc.saver_active()
 
-        heard = pc.peer_listen(5963, SLOW, count=1)
+        # The start-up asks three times, the same bytes each time; the PC's own answers come between.
+        heard = pc.peer_listen(5963, SLOW, count=3, holding=b"\\GETSTATE\\")
         pavlune = pc.start()
         self.assertIsNotNone(pc.tray_point(SLOW), "no tray icon")
         self.pc.screenshot(self.shot + "tray-icon")
-        self.expect_record(heard.collect(), "\\GETSTATE\\ ")
+        requests = heard.collect()
+        self.assertEqual(len({data for _, _, data in requests}), 1, requests)
+        self.expect_record(requests[:1], "\\GETSTATE\\ ")
 
-        heard = pc.peer_listen(5963, SLOW, count=1)
+        heard = pc.peer_listen(5963, SLOW, count=1, holding="会議中".encode("cp932"))
         self.choose(1, screenshot=self.shot + "message-menu")
         if self.SAVERS:
             start = self.wait_saver("start", 1, SLOW)
             self.assertEqual((start[3], start[5]), ("[/S]", "会議中"), "the saver's start or text")
         self.expect_record(heard.collect(), "会議中")
 
-        heard = pc.peer_listen(5963, SLOW, count=1)
+        # The log-off goes out three times; repeats of the status may still be under way.
+        heard = pc.peer_listen(5963, SLOW, count=3, holding=b"\\LOGOFF\\")
         pc.taskkill()
         self.assertEqual(exited(pavlune, SLOW), 0)
-        self.expect_record(heard.collect(), "\\LOGOFF\\ ")
+        logoffs = heard.collect()
+        self.assertEqual(len({data for _, _, data in logoffs}), 1, logoffs)
+        self.expect_record(logoffs[:1], "\\LOGOFF\\ ")
         self.assertEqual(pc.read("Pavlune.INI"), settings + keys_at_exit(saver_was_active, ScreenSaveJack=self.JACK))
 
 

@@ -76,9 +76,9 @@ class PC:
         subprocess.run(["ip", "netns", "exec", self.namespace, sys.executable, str(PEER), "flood", host, str(port),
                         str(count), prefix.hex(), suffix.hex()], check=True, timeout=120)
 
-    def peer_listen(self, port, seconds, count=None):
-        """Starts listening; .collect() waits and returns [(from, port, bytes)]."""
-        return Listener(self.namespace, port, seconds, count)
+    def peer_listen(self, port, seconds, count=None, holding=b""):
+        """Starts listening (to the datagrams that hold those bytes); .collect() waits and returns [(from, port, bytes)]."""
+        return Listener(self.namespace, port, seconds, count, holding)
 
     def lose_presence(self, percent):
         """Drops that share of the presence datagrams this PC receives, at random, as a busy Wi-Fi does."""
@@ -267,10 +267,10 @@ class PC:
 
 
 class Listener:
-    def __init__(self, namespace, port, seconds, count):
+    def __init__(self, namespace, port, seconds, count, holding=b""):
         args = [sys.executable, str(PEER), "listen", str(port), str(seconds)]
         if count is not None:
-            args.append(str(count))
+            args += [str(count), holding.hex()]
         self.process = subprocess.Popen(["ip", "netns", "exec", namespace, *args], stdout=subprocess.PIPE,
                                         text=True)
         self.process.stdout.readline()  # bound and listening

@@ -2,7 +2,7 @@
 """A scripted peer on the simulated LAN, speaking Pavlune's wire format.
 
 Runs inside one PC's network namespace:
-    peer.py listen PORT SECONDS [COUNT]   prints each datagram as a JSON line
+    peer.py listen PORT SECONDS [COUNT [HEX]]   prints each datagram (holding HEX) as a JSON line
                                           {"from": ip, "port": n, "hex": bytes, "at": s}
                                           until COUNT arrived or SECONDS passed
     peer.py send HOST PORT HEX [HEX...]   sends each datagram (hex bytes) in
@@ -23,7 +23,7 @@ def sender():
     return sock
 
 
-def listen(port, seconds, count=None):
+def listen(port, seconds, count=None, holding=b""):
     sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
     sock.bind(("0.0.0.0", port))
@@ -39,6 +39,8 @@ def listen(port, seconds, count=None):
             data, (host, source) = sock.recvfrom(65535)
         except socket.timeout:
             break
+        if holding not in data:
+            continue
         received += 1
         print(json.dumps({"from": host, "port": source, "hex": data.hex(), "at": time.monotonic()}), flush=True)
 
@@ -58,7 +60,8 @@ def flood(host, port, count, prefix, suffix=b""):
 def main(argv):
     command = argv[1] if len(argv) > 1 else ""
     if command == "listen":
-        listen(int(argv[2]), float(argv[3]), int(argv[4]) if len(argv) > 4 else None)
+        count = int(argv[4]) if len(argv) > 4 else None
+        listen(int(argv[2]), float(argv[3]), count, bytes.fromhex(argv[5]) if len(argv) > 5 else b"")
     elif command == "send":
         send(argv[2], int(argv[3]), [bytes.fromhex(h) for h in argv[4:]])
     elif command == "flood":
