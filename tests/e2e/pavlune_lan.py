@@ -47,7 +47,10 @@ class PC:
         self.index = index
         self.namespace = f"{lan.name}-pc{index}"
         self.prefix = lan.work / f"pc{index}"
-        subprocess.run([str(LIB / "wine-prefix"), str(self.prefix), *([version] if version else [])], check=True)
+        # Wine on a heavily loaded machine now and then fails a new prefix's first command: one more try.
+        make = [str(LIB / "wine-prefix"), str(self.prefix), *([version] if version else [])]
+        if subprocess.run(make).returncode != 0:
+            subprocess.run(make, check=True)
         self.system_dir = self.prefix / "drive_c" / "windows" / "system32"
         self.windows_dir = self.prefix / "drive_c" / "windows"
         self.extra_env = {}  # more environment for the Windows programs of this PC
