@@ -463,9 +463,7 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
         kNameDialogCaption, [&](HWND box) { ExpectGrownAndWhole(box, SIZE{300, 159}, dpi, layout); cancel(box); },
         [&] { NameDialog(dialogs).Ask(owner_); }, IDCANCEL);
 
-    std::string saver = "Z:" + test::Environment("PAVLUNE_MARQUEE_SAVER");
-    std::replace(saver.begin(), saver.end(), '/', '\\');
-    saver += " /c";
+    std::string saver = test::PathOnZ("PAVLUNE_MARQUEE_SAVER") + " /c";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION settings{};
@@ -502,8 +500,7 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
     }
     WSACleanup();
 
-    std::string kept = "Z:" + test::Environment("PAVLUNE_LAYOUT");
-    std::replace(kept.begin(), kept.end(), '/', '\\');
+    const std::string kept = test::PathOnZ("PAVLUNE_LAYOUT");
     if (dpi == 96) return WriteFileBytes(kept, layout);
     std::istringstream at96(ReadFileBytes(kept)), now(layout);
     std::string class96, className;

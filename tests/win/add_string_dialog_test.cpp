@@ -375,8 +375,7 @@ TEST_F(AddStringDialogTest, ListThatIsThereButCannotBeReadKeepsEveryByte) {
     }
     // A share that is away when the dialog opens (its server cannot be
     // reached: no "not found") and back before it closes, the list in it.
-    std::string unc = "Z:" + test::Environment("WINEPREFIX") + "/dosdevices/unc";
-    std::replace(unc.begin(), unc.end(), '/', '\\');
+    const std::string unc = test::PathOnZ("WINEPREFIX") + "\\dosdevices\\unc";
     const char* shareParts[] = {"\\pvgone\\share", "\\pvgone", ""};
     programFolder_ = "\\\\pvgone\\share\\";
     Show("行き先.txt", true, false, [&](HWND dialog) {

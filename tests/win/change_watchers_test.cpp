@@ -290,8 +290,7 @@ TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartAndItsUndoingAtClose) {
 TEST_F(PasswordTest, PasswordChangeRunsTheSystemDialogOfTheSaverOverTheWindowGiven) {
     ScratchFolder records;
     SetEnvironmentVariableA("PAVLUNE_MPR_RECORD", records.Path("called.txt").c_str());
-    std::string folder = "Z:" + test::Environment("PAVLUNE_MPR_DIR");
-    std::replace(folder.begin(), folder.end(), '/', '\\');
+    const std::string folder = test::PathOnZ("PAVLUNE_MPR_DIR");
     ASSERT_EQ(GetModuleHandleA("MPR.DLL"), nullptr);
     ASSERT_EQ(SHSetValueA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "mpr", REG_SZ, "native", 7),
               ERROR_SUCCESS);

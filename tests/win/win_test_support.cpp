@@ -174,13 +174,15 @@ std::string Environment(const char* name) {
     return length < sizeof value ? value : "";
 }
 
-std::string StandIn(const std::string& program) {
-    std::string folder = Environment("PAVLUNE_STANDIN_DIR");
-    for (char& c : folder) {
+std::string PathOnZ(const char* variable) {
+    std::string path = "Z:" + Environment(variable);
+    for (char& c : path) {
         if (c == '/') c = '\\';
     }
-    return "Z:" + folder + "\\" + program + ".exe";
+    return path;
 }
+
+std::string StandIn(const std::string& program) { return PathOnZ("PAVLUNE_STANDIN_DIR") + "\\" + program + ".exe"; }
 
 OSVERSIONINFOA ReportedVersion() {
     OSVERSIONINFOA info{};

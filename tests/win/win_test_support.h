@@ -86,6 +86,9 @@ void ExpectClientSizeInTheMiddle(HWND window, int width, int height);
 // An environment variable of the test run; empty when it is not set.
 std::string Environment(const char* name);
 
+// The Linux path in that environment variable, as Windows sees it on Z:.
+std::string PathOnZ(const char* variable);
+
 // A stand-in program of tests/saver, built in the Linux folder
 // PAVLUNE_STANDIN_DIR that Wine shows on Z:.
 std::string StandIn(const std::string& program);
