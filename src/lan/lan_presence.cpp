@@ -21,11 +21,6 @@ constexpr int kPresenceQueueBytes = 1024 * 1024;
 // socket has nothing more waiting it is refilled at once, and a refill still
 // owed (the burst's last datagram could not be read) comes within this time.
 constexpr DWORD kRefillInterval = 100;
-// A network that comes back after sleep, or an adapter that changes, takes
-// a moment to get its address; several notices of one change make one refresh.
-constexpr UINT kSettlingMilliseconds = 3000;
-// This PC's addresses are read again when older than this at a send or an answer.
-constexpr DWORD kAddressLifetime = 60000;
 
 // Holds a counter up while a notification of ours runs.
 class Receiving {
@@ -39,10 +34,20 @@ private:
     int& depth_;
 };
 
+// The text of the datagram the endpoint has just read, up to its first zero.
+std::string ReadText(TUdpEndpoint& sender, int numberBytes) {
+    std::string buffer(static_cast<std::size_t>(numberBytes) + 1, '\0');
+    int length = 0;
+    sender.ReadBuffer(buffer.data(), length);
+    return std::string(DatagramText(std::string_view(buffer.data(), static_cast<std::size_t>(numberBytes))));
+}
+
+}  // namespace
+
 // This PC's addresses, one per network adapter. Winsock 1.1 has no list of
 // interfaces; the addresses of the PC's own name are the one way to them
 // on every Windows.
-std::vector<Ipv4> ThisPcsAddresses() {
+std::vector<Ipv4> LanPresence::WinsockHost::OwnAddresses() {
     std::vector<Ipv4> addresses;
     WSADATA data;
     if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return addresses;
@@ -60,25 +65,42 @@ std::vector<Ipv4> ThisPcsAddresses() {
     return addresses;
 }
 
-// The text of the datagram the endpoint has just read, up to its first zero.
-std::string ReadText(TUdpEndpoint& sender, int numberBytes) {
-    std::string buffer(static_cast<std::size_t>(numberBytes) + 1, '\0');
-    int length = 0;
-    sender.ReadBuffer(buffer.data(), length);
-    return std::string(DatagramText(std::string_view(buffer.data(), static_cast<std::size_t>(numberBytes))));
-}
+LocalTime LanPresence::WinsockHost::LocalNow() { return pavlune::LocalNow(); }
 
-}  // namespace
+void LanPresence::WinsockHost::Pause(Ticks milliseconds) { Sleep(milliseconds); }
+
+// The zero byte that ends the text goes with it, to every place alike.
+bool LanPresence::WinsockHost::Send(const std::string& text, const std::vector<Ipv4>& to) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return false;
+    bool sent = false;
+    {
+        UniqueSocket sock(socket(AF_INET, SOCK_DGRAM, 0));
+        BOOL on = TRUE;
+        if (sock && setsockopt(sock.get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
+            for (Ipv4 address : to) {
+                sockaddr_in place{};
+                place.sin_family = AF_INET;
+                place.sin_port = htons(kPresencePort);
+                place.sin_addr.s_addr = htonl(address);
+                sendto(sock.get(), text.c_str(), static_cast<int>(text.size() + 1), 0,
+                       reinterpret_cast<const sockaddr*>(&place), sizeof place);
+            }
+            sent = true;
+        }
+    }
+    WSACleanup();
+    return sent;
+}
 
 LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialogs, const std::string& myName)
     : mainWindow_(mainWindow),
       instance_(instance),
       dialogs_(dialogs),
       myName_(myName),
-      settling_(dialogs, [this] { RefreshAfterChange(); }),
+      engine_(host_, myName, GetTickCount() ^ (GetCurrentProcessId() << 16)),
       pendingRefill_(dialogs, [this] { RefillOpenList(); }),
-      jitter_(GetTickCount() ^ (GetCurrentProcessId() << 16)),
-      repeatsDue_(dialogs, [this] { SendDueRepeats(); }) {
+      wake_(dialogs, [this] { Woken(); }) {
     udp1_ = std::make_unique<TUdpEndpoint>(dialogs);
     udp1_->RemoteHost = kSiteBroadcastAddress;
     udp1_->RemotePort = kPresencePort;
@@ -98,145 +120,61 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
 
 LanPresence::~LanPresence() = default;
 
-void LanPresence::BroadcastState(const std::string& payload, bool replay) { BroadcastState(payload, replay, {}); }
-
-bool LanPresence::BroadcastState(const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo) {
-    CheckOwnAddresses();
-    std::string text = replay ? payload : PresenceText(LocalNow(), payload);
-    if (!SendText(text, alsoTo)) return false;
-    lastSentState_ = std::move(text);
-    return true;
-}
-
-// The zero byte that ends the text goes with it, to every place alike.
-bool LanPresence::SendText(const std::string& text, const std::vector<Ipv4>& alsoTo) {
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return false;
-    bool sent = false;
-    {
-        UniqueSocket sock(socket(AF_INET, SOCK_DGRAM, 0));
-        BOOL on = TRUE;
-        if (sock && setsockopt(sock.get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&on), sizeof on) == 0) {
-            auto sendTo = [&](Ipv4 address) {
-                sockaddr_in to{};
-                to.sin_family = AF_INET;
-                to.sin_port = htons(kPresencePort);
-                to.sin_addr.s_addr = htonl(address);
-                sendto(sock.get(), text.c_str(), static_cast<int>(text.size() + 1), 0,
-                       reinterpret_cast<const sockaddr*>(&to), sizeof to);
-            };
-            sendTo(INADDR_BROADCAST);
-            // A place inside this PC's own subnets has just heard the local broadcast.
-            for (Ipv4 target : targets_) {
-                if (!ReachedByLocalBroadcast(target, ownAddresses_)) sendTo(target);
-            }
-            for (Ipv4 requester : alsoTo) sendTo(requester);
-            sent = true;
-        }
-    }
-    WSACleanup();
-    return sent;
+void LanPresence::BroadcastState(const std::string& payload, bool replay) {
+    engine_.BroadcastState(GetTickCount(), payload, replay);
+    AfterEngine();
 }
 
 void LanPresence::SendStatus(const std::string& payload) {
-    statusRepeats_.Stop();
-    if (BroadcastState(payload, false, {})) {
-        repeatedStatus_ = lastSentState_;
-        statusRepeats_.Start(GetTickCount(), StatusRepeatOffsets(jitter_));
-    }
-    SendDueRepeats();
+    engine_.SendStatus(GetTickCount(), payload);
+    AfterEngine();
 }
 
 void LanPresence::ClearLastSentState() {
-    lastSentState_.clear();
-    statusRepeats_.Stop();
-    SendDueRepeats();
+    engine_.ClearLastSentState(GetTickCount());
+    AfterEngine();
 }
 
 void LanPresence::RequestStates() {
-    // Adapters come and go (a VPN connects): the PC's subnets are looked at
-    // again whenever it asks.
-    ReadOwnAddresses();
-    ownRequest_.clear();
-    table_.AwaitAnswers();
-    request_ = PresenceText(LocalNow(), StateRequestPayload(myName_));
-    refreshRound_.Start(GetTickCount(), RefreshRoundOffsets(jitter_));
-    SendDueRepeats();
-    lastSentState_.clear();
+    engine_.RequestStates(GetTickCount());
+    AfterEngine();
 }
 
 void LanPresence::NetworkChanged() {
-    if (!settling_.Running()) settling_.Start(kSettlingMilliseconds);
+    engine_.NetworkChanged(GetTickCount());
+    AfterEngine();
 }
 
-// This PC hears its own requests too, and the repeat of its state has
-// answered them: only the other PCs' requests get an answer of their own.
-void LanPresence::RefreshAfterChange() {
-    if (loggedOff_) return;
-    const std::string state = lastSentState_;
-    RequestStates();
-    ownRequest_ = state.empty() ? std::string() : request_;
-    lastSentState_ = state;
-    if (!state.empty()) BroadcastState(state, true);
+void LanPresence::Woken() {
+    engine_.Wake(GetTickCount());
+    AfterEngine();
 }
 
-void LanPresence::ReadOwnAddresses() {
-    ownAddresses_ = ThisPcsAddresses();
-    addressesRead_ = GetTickCount();
-    addressesKnown_ = true;
-}
-
-// A laptop carried home, or a PC whose network came up after the program
-// started: its own subnets are no longer what was read.
-void LanPresence::CheckOwnAddresses() {
-    if (!addressesKnown_ || GetTickCount() - addressesRead_ < kAddressLifetime) return;
-    const std::vector<Ipv4> before = ownAddresses_;
-    ReadOwnAddresses();
-    if (ownAddresses_ != before) NetworkChanged();
-}
-
-// Whatever of the repeats, the Refresh round and the answers is due. Runs on
-// its timer and with every presence datagram: Windows makes timer messages
-// only while no posted message waits, so a steady stream of datagrams would
-// hold the timer off.
-void LanPresence::SendDueRepeats() {
-    if (loggedOff_) return;
+// The rows a Refresh round dropped are shown at once, and the timer is set
+// for the engine's next step. Windows makes timer messages only while no
+// posted message waits, so the engine also runs with every datagram.
+void LanPresence::AfterEngine() {
+    if (engine_.TakeDroppedRows()) RefillOpenList();
     const Ticks now = GetTickCount();
-    if (statusRepeats_.TakeDue(now)) SendText(repeatedStatus_, {});
-    if (std::optional<std::size_t> step = refreshRound_.TakeDue(now)) {
-        if (*step < kRefreshRoundEnd) SendText(request_, {});
-        else if (table_.DropUnanswered()) RefillOpenList();
-    }
-    if (answers_.TakeDue(now)) AnswerStateRequest();
-    std::optional<Ticks> wait;
-    for (std::optional<Ticks> next : {statusRepeats_.Wait(now), refreshRound_.Wait(now), answers_.Wait(now)}) {
-        if (next && (!wait || *next < *wait)) wait = next;
-    }
+    const std::optional<Ticks> wait = engine_.NextWake(now);
     // Setting the timer again for every datagram of a burst would cost more than the burst.
     if (!wait) {
-        repeatsDue_.Stop();
-    } else if (!repeatsDue_.Running() || now + *wait != timerDue_) {
-        timerDue_ = now + *wait;
-        repeatsDue_.Start(*wait);
+        wake_.Stop();
+    } else if (!wake_.Running() || now + *wait != wakeDue_) {
+        wakeDue_ = now + *wait;
+        wake_.Start(*wait);
     }
 }
 
 void LanPresence::LogOff() {
-    if (loggedOff_) return;
-    loggedOff_ = true;
-    repeatsDue_.Stop();
+    if (engine_.LoggedOff()) return;
+    wake_.Stop();
     // Messages still waiting for their box are not shown once the program
     // is on its way out.
     waitingMessages_.clear();
     // Off the presence port first, so this instance does not hear itself leave.
     if (udp2_) udp2_->SetLocalPort(0);
-    // Windows gives an ending program little time: the repeats come quickly.
-    if (BroadcastState(LogOffPayload(myName_), false, {})) {
-        for (Ticks gap : kLogOffRepeatGaps) {
-            Sleep(gap);
-            SendText(lastSentState_, {});
-        }
-    }
+    engine_.LogOff(GetTickCount());
     for (auto* endpoint : {&udp1_, &udp2_}) {
         if (!*endpoint) continue;
         (*endpoint)->OnDataReceived = nullptr;
@@ -252,7 +190,7 @@ void LanPresence::ShowStatusList(bool activate) {
         statusWindow_ = std::make_unique<TPavluneLVForm>(mainWindow_, instance_, dialogs_,
                                                          [this] { return myName_; });
     }
-    statusWindow_->Fill(table_.Rows());
+    statusWindow_->Fill(engine_.Table().Rows());
     statusWindow_->ShowOnTop(activate);
     lastRefill_ = GetTickCount();
     refillPending_ = false;
@@ -270,45 +208,14 @@ void LanPresence::DestroyStatusWindow() {
     statusWindow_.reset();
 }
 
-// A requester beyond the router hears no local broadcast: the answer goes
-// to it directly as well, once for all the requests it sent meanwhile.
-void LanPresence::NoteRequester(const std::string& fromIp) {
-    std::optional<Ipv4> requester = ParseDottedIpv4(fromIp);
-    if (!requester || !NeedsDirectAnswer(*requester, ownAddresses_, targets_)) return;
-    if (requesters_.size() >= kMaxDirectAnswers) return;
-    if (std::find(requesters_.begin(), requesters_.end(), *requester) == requesters_.end()) {
-        requesters_.push_back(*requester);
-    }
-}
-
-void LanPresence::AnswerStateRequest() {
-    if (loggedOff_) return;
-    const std::vector<Ipv4> requesters = std::move(requesters_);
-    requesters_.clear();
-    if (!lastSentState_.empty()) BroadcastState(lastSentState_, true, requesters);
-    else BroadcastState(kBareLogOffPayload, false, requesters);
-}
-
 void LanPresence::Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int) {
     if (numberBytes <= 0) return;
     Receiving receiving(receiving_);
     std::string buffer(static_cast<std::size_t>(numberBytes), '\0');
     int length = 0;
     sender.ReadBuffer(buffer.data(), length);
-    switch (table_.Receive(buffer, fromIp)) {
-        case PresenceAction::None:
-            break;
-        case PresenceAction::AnswerStateRequest:
-            if (!ownRequest_.empty() && DatagramText(buffer) == ownRequest_) break;
-            CheckOwnAddresses();
-            NoteRequester(fromIp);
-            answers_.Heard(GetTickCount(), jitter_);
-            break;
-        case PresenceAction::Refill:
-            refillPending_ = true;
-            break;
-    }
-    SendDueRepeats();
+    if (engine_.Heard(GetTickCount(), buffer, fromIp)) refillPending_ = true;
+    AfterEngine();
     // The list shows the table once the burst is over, and now and then during it.
     if (!refillPending_) return;
     const DWORD sinceLast = GetTickCount() - lastRefill_;
@@ -330,7 +237,7 @@ void LanPresence::Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const 
     // would nest boxes without end. One box at a time, the rest queued in
     // arrival order; beyond the queue's bound, messages are dropped.
     std::string text = ReadText(sender, numberBytes);
-    if (loggedOff_ || waitingMessages_.size() >= kMaxWaitingMessages) return;
+    if (engine_.LoggedOff() || waitingMessages_.size() >= kMaxWaitingMessages) return;
     waitingMessages_.push_back(std::move(text));
     if (showingMessage_) return;
     showingMessage_ = true;
