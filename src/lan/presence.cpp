@@ -34,21 +34,14 @@ char FoldAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
-// Names are the same when they differ at most in the case of ASCII letters.
-// The walk goes by characters, so a trail byte in 0x61-0x7A (ヂ is 0x83 0x61)
-// is never folded onto another character (ア is 0x83 0x41).
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t pos = 0; pos < a.size();) {
-        const std::size_t length = CharLength(a, pos);
-        if (length == 2) {
-            if (a.substr(pos, 2) != b.substr(pos, 2)) return false;
-        } else if (FoldAsciiLetter(a[pos]) != FoldAsciiLetter(b[pos])) {
-            return false;
-        }
-        pos += length;
-    }
-    return true;
+// Names are the same when they differ at most in the case of ASCII letters:
+// such names have one key. The walk goes by characters, so a trail byte in
+// 0x61-0x7A (ヂ is 0x83 0x61) is never folded onto another character (ア is
+// 0x83 0x41).
+std::string NameKey(std::string_view name) {
+    std::string key(name);
+    for (std::size_t pos = 0; pos < key.size(); pos += CharLength(key, pos)) key[pos] = FoldAsciiLetter(key[pos]);
+    return key;
 }
 
 unsigned char FoldByte(char c) {
@@ -114,12 +107,52 @@ std::string_view DatagramText(std::string_view datagram) {
     return datagram.substr(0, datagram.find('\0'));
 }
 
+const std::vector<StatusRow>& StatusTable::Rows() const {
+    Compact();
+    return rows_;
+}
+
+const StatusRow* StatusTable::Find(std::string_view name) const {
+    const auto found = positions_.find(NameKey(name));
+    return found == positions_.end() ? nullptr : &rows_[found->second];
+}
+
 void StatusTable::AwaitAnswers() {
     for (StatusRow& row : rows_) row.Unanswered = true;
 }
 
 bool StatusTable::DropUnanswered() {
-    return std::erase_if(rows_, [](const StatusRow& row) { return row.Unanswered; }) > 0;
+    bool dropped = false;
+    for (std::size_t position = 0; position < rows_.size(); ++position) {
+        if (!gaps_[position] && rows_[position].Unanswered) {
+            Remove(position);
+            dropped = true;
+        }
+    }
+    return dropped;
+}
+
+void StatusTable::Remove(std::size_t position) {
+    positions_.erase(NameKey(rows_[position].Name));
+    gaps_[position] = true;
+    ++gapCount_;
+}
+
+void StatusTable::Compact() const {
+    if (gapCount_ == 0) return;
+    std::size_t kept = 0;
+    for (std::size_t position = 0; position < rows_.size(); ++position) {
+        if (gaps_[position]) continue;
+        if (kept != position) {
+            rows_[kept] = std::move(rows_[position]);
+            positions_[NameKey(rows_[kept].Name)] = kept;
+        }
+        ++kept;
+    }
+    rows_.resize(kept);
+    gaps_.assign(kept, false);
+    gapCount_ = 0;
+    oldest_ = 0;
 }
 
 PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view fromAddress) {
@@ -167,9 +200,7 @@ PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view 
     if (separator == npos) return PresenceAction::Refill;
     const Split name = SplitAt(rest, separator);
 
-    const auto old = std::find_if(rows_.begin(), rows_.end(),
-                                  [&](const StatusRow& row) { return SameName(row.Name, name.Before); });
-    if (old != rows_.end()) rows_.erase(old);
+    if (const auto old = positions_.find(NameKey(name.Before)); old != positions_.end()) Remove(old->second);
     if (logOff) return PresenceAction::Refill;
 
     StatusRow row;
@@ -184,9 +215,17 @@ PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view 
     } else {
         row.Category1 = name.After;
     }
+    // The gaps are closed once they are as many as the rows, so each costs
+    // little, and the table stays within twice its rows.
+    if (gapCount_ * 2 >= rows_.size()) Compact();
     // A host sending names without end must not grow the table without end.
-    if (rows_.size() >= kMaxStatusRows) rows_.erase(rows_.begin());
+    if (rows_.size() - gapCount_ >= kMaxStatusRows) {
+        while (gaps_[oldest_]) ++oldest_;
+        Remove(oldest_);
+    }
+    positions_[NameKey(row.Name)] = rows_.size();
     rows_.push_back(std::move(row));
+    gaps_.push_back(false);
     return PresenceAction::Refill;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace pavlune {
@@ -70,9 +71,13 @@ inline constexpr std::size_t kMaxStatusRows = 10000;
 
 // Every status heard on the LAN, one row per name (letter case ignored for
 // ASCII letters), in the order heard: a new record moves its row to the end.
+// A row is found by its name in constant time, whatever the table's size:
+// on a LAN of thousands of PCs every answer to a state request replaces one.
 class StatusTable {
 public:
-    const std::vector<StatusRow>& Rows() const { return rows_; }
+    const std::vector<StatusRow>& Rows() const;
+    // The row of this name (letter case ignored for ASCII letters); none when there is none.
+    const StatusRow* Find(std::string_view name) const;
     // A Refresh keeps every row until its round ends: each waits for an
     // answer, and whatever PC has not answered by then goes.
     void AwaitAnswers();
@@ -83,7 +88,17 @@ public:
     PresenceAction Receive(std::string_view datagram, std::string_view fromAddress);
 
 private:
-    std::vector<StatusRow> rows_;
+    void Remove(std::size_t position);
+    // Closes the gaps the replaced rows left.
+    void Compact() const;
+
+    // In the order heard; a replaced row leaves a gap (an entry of gaps_)
+    // until the next compaction.
+    mutable std::vector<StatusRow> rows_;
+    mutable std::vector<bool> gaps_;
+    mutable std::size_t gapCount_ = 0;
+    mutable std::size_t oldest_ = 0;  // every row before it is a gap
+    mutable std::unordered_map<std::string, std::size_t> positions_;  // by folded name
 };
 
 // Column order of the status list: 名前, 居場所, 設定日時, 分類１, 分類２.
