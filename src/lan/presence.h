@@ -76,6 +76,7 @@ inline constexpr std::size_t kMaxStatusRows = 10000;
 class StatusTable {
 public:
     const std::vector<StatusRow>& Rows() const;
+    std::size_t Size() const { return rows_.size() - gapCount_; }
     // The row of this name (letter case ignored for ASCII letters); none when there is none.
     const StatusRow* Find(std::string_view name) const;
     // A Refresh keeps every row until its round ends: each waits for an

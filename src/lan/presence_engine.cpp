@@ -164,7 +164,7 @@ bool PresenceEngine::Heard(Ticks now, std::string_view datagram, std::string_vie
             if (!ownRequest_.empty() && DatagramText(datagram) == ownRequest_) break;
             CheckOwnAddresses(now);
             NoteRequester(from);
-            answers_.Heard(now, jitter_);
+            answers_.Heard(now, jitter_, table_.Size());
             break;
         case PresenceAction::Refill:
             changed = true;

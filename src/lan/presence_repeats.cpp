@@ -1,5 +1,6 @@
 #include "lan/presence_repeats.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace pavlune {
@@ -17,6 +18,9 @@ constexpr Ticks kAnswerRepeat = 1000;
 constexpr Ticks kAnswerJitter = 200;
 // Longer than the requests of a Refresh round are apart, first to last.
 constexpr Ticks kAnswerRoundLength = 2000;
+// The widest spread of the first answers, and how it grows with the table.
+constexpr Ticks kMaxAnswerSpread = 500;
+constexpr std::size_t kRowsPerSpreadMillisecond = 2;
 
 }  // namespace
 
@@ -65,11 +69,14 @@ std::vector<Ticks> RefreshRoundOffsets(Jitter& jitter) {
     return offsets;
 }
 
-void AnswerRounds::Heard(Ticks now, Jitter& jitter) {
+void AnswerRounds::Heard(Ticks now, Jitter& jitter, std::size_t tableRows) {
     if (opened_ && now - openedAt_ < kAnswerRoundLength) return;
     opened_ = true;
     openedAt_ = now;
-    answers_.Start(now, {0, kAnswerRepeat + jitter.Below(kAnswerJitter)});
+    const Ticks spread =
+        static_cast<Ticks>(std::min<std::size_t>(kMaxAnswerSpread, tableRows / kRowsPerSpreadMillisecond));
+    const Ticks first = jitter.Below(spread);
+    answers_.Start(now, {first, kAnswerRepeat - spread / 2 + jitter.Below(kAnswerJitter + spread / 2)});
 }
 
 }  // namespace pavlune

@@ -66,9 +66,15 @@ inline constexpr Ticks kLogOffRepeatGaps[] = {30, 60};
 // request while the round is open (longer than a Refresh round asks) is
 // served by those two answers, so a PC answers one Refresh at most twice,
 // and a burst of any size a handful of times.
+// On a LAN of many PCs every PC hears the same request in the same instant:
+// the answers are then spread over a random delay that grows with the
+// number of PCs in the table (half a second at 1,000), each PC's first in
+// the first half second and its second before 1.2 s, so that a request
+// heard at a Refresh round's last asking is still answered twice before
+// the round ends.
 class AnswerRounds {
 public:
-    void Heard(Ticks now, Jitter& jitter);
+    void Heard(Ticks now, Jitter& jitter, std::size_t tableRows);
     void Stop() { answers_.Stop(); }
     std::optional<Ticks> Wait(Ticks now) const { return answers_.Wait(now); }
     // Whether an answer is due by now; it is then counted as sent.

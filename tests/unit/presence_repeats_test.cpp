@@ -65,7 +65,7 @@ TEST(AnswerRounds, ARefreshIsAnsweredAtMostTwiceAndBeforeItEnds) {
             AnswerRounds rounds;
             std::vector<Ticks> answered;
             for (Ticks t = 0, next = 0; t < 10000; ++t) {
-                for (; next < c.heard.size() && c.heard[next] == t; ++next) rounds.Heard(t, jitter);
+                for (; next < c.heard.size() && c.heard[next] == t; ++next) rounds.Heard(t, jitter, 0);
                 if (rounds.TakeDue(t)) answered.push_back(t);
             }
             EXPECT_EQ(answered.size(), c.answers) << c.name << ", seed " << seed;
