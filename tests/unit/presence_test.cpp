@@ -144,6 +144,8 @@ TEST(StatusTable, LogOffDeletesTheRow) {
 
     EXPECT_EQ(table.Receive(logOff("SATO\\営業部"), "192.0.2.9"), PresenceAction::Refill);
     EXPECT_EQ(Names(table), std::vector<std::string>{"山田"}) << "letter case is ignored";
+    EXPECT_EQ(table.Find("sato"), nullptr);
+    EXPECT_EQ(table.Find("山田"), &table.Rows()[0]);
 
     EXPECT_EQ(table.Receive(Wire(PresenceText(kWorkedTime, kBareLogOffPayload)), "192.0.2.7"),
               PresenceAction::Refill);
