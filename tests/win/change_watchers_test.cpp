@@ -122,6 +122,34 @@ TEST(ChangeWatchers, StopEndsTheWaitAtOnceAndLeavesNoHandle) {
     EXPECT_EQ(highestFreshHandle(), before);
 }
 
+// A watcher whose thread hangs in setting its watch up again, as CreateFile
+// does on a file server that went away, until the network's time-out.
+class HangingWatcher : public ChangeWatcher {
+public:
+    HangingWatcher(HWND receiver, HANDLE timeOut) : ChangeWatcher(receiver, kNotice), timeOut_(timeOut) { Resume(); }
+    ~HangingWatcher() override { Stop(); }
+
+private:
+    HANDLE ChangeHandle() const override { return changed_; }
+    void Rearm() override { WaitForSingleObject(timeOut_, INFINITE); }
+    bool Retry() override { return false; }
+    HANDLE changed_ = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    HANDLE timeOut_;
+};
+
+// The close goes on without it, and the thread, once free, tells nothing.
+TEST(ChangeWatchers, AWatcherHeldByADeadShareDoesNotHoldTheClose) {
+    Receiver receiver;
+    HANDLE timeOut = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto watcher = std::make_unique<HangingWatcher>(receiver.Handle(), timeOut);
+    Sleep(100);
+    const DWORD start = GetTickCount();
+    StopWatcher(watcher);
+    EXPECT_LT(GetTickCount() - start, ChangeWatcher::kStopMilliseconds + 1000);
+    SetEvent(timeOut);
+    EXPECT_EQ(receiver.NoticesWithin(500), 0);
+}
+
 // User and kernel time of this process so far.
 ULONGLONG ProcessCpuMilliseconds() {
     FILETIME created, exited, kernel, user;
@@ -217,9 +245,11 @@ protected:
     bool Checked() const { return menu_.IsChecked("RMenuPasswordEnabled"); }
     int Image() const { return menu_.Item("RMenuPasswordEnabled").ImageIndex; }
 
+    ScratchFolder folder_;
+    const std::string ini_ = folder_.Path("Pavlune.INI");
     WindowsVersion version_ = ReadWindowsVersion();
     PopupMenuModel menu_ = BuildCommandMenu();
-    PasswordOptions password_{version_, menu_};
+    PasswordOptions password_{version_, menu_, ini_};
 };
 
 TEST_F(PasswordTest, StoredValuesRead) {
@@ -259,12 +289,15 @@ TEST_F(PasswordTest, OwnClickIsAbsorbedAndOutsideChangesAreFollowed) {
 
     password_.RMenuPasswordEnabledClick();
     EXPECT_EQ(Image(), 19);
-    password_.WriteBack();
+    password_.Restore();
     EXPECT_TRUE(password_.ReadPasswordState()) << "the state seen from outside goes back at close";
     EXPECT_TRUE(Checked());
 }
 
-TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartAndItsUndoingAtClose) {
+// The policy of the settings file is undone on every road out: the close,
+// and the next start after a kill, where the switch set from outside
+// meanwhile stays, and a switch that cannot be written yet is tried again.
+TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartIsUndoneOnEveryRoadOut) {
     struct Case {
         const char* setting;
         bool systemBefore;
@@ -273,32 +306,51 @@ TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartAndItsUndoingAtClose) {
     const Case cases[] = {
         {"1", false, true}, {"0", true, false}, {"1", true, true}, {"2", true, true}, {"yes", false, false},
     };
+    enum Road { kClose, kKill, kKillAndOutsideChange, kKillAndKeyAwayAtFirst };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.setting) + (c.systemBefore ? " on" : " off"));
-        SetOutside(c.systemBefore);
-        PopupMenuModel menu = BuildCommandMenu();
-        PasswordOptions password(version_, menu);
-        password.Start(c.setting);
-        EXPECT_EQ(password.ReadPasswordState(), c.afterStart);
-        password.WriteBack();
-        EXPECT_EQ(password.ReadPasswordState(), c.systemBefore);
+        for (Road road : {kClose, kKill, kKillAndOutsideChange, kKillAndKeyAwayAtFirst}) {
+            SCOPED_TRACE(std::string(c.setting) + (c.systemBefore ? " on, road " : " off, road ") +
+                         std::to_string(road));
+            SetOutside(c.systemBefore);
+            PopupMenuModel menu = BuildCommandMenu();
+            auto password = std::make_unique<PasswordOptions>(version_, menu, ini_);
+            password->Start(c.setting);
+            EXPECT_EQ(password->ReadPasswordState(), c.afterStart);
+            if (road == kClose) password->Restore();
+            else password = std::make_unique<PasswordOptions>(version_, menu, ini_);
+            if (road == kKillAndOutsideChange) SetOutside(!c.afterStart);
+            if (road == kKillAndKeyAwayAtFirst) {
+                ASSERT_EQ(SHDeleteKeyA(HKEY_CURRENT_USER, kDesktopKey), ERROR_SUCCESS);
+                password->RestoreKept();
+                HKEY key = nullptr;
+                RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+                RegCloseKey(key);
+                SetOutside(c.afterStart);
+                password = std::make_unique<PasswordOptions>(version_, menu, ini_);
+            }
+            if (road != kClose) password->RestoreKept();
+            EXPECT_EQ(password->ReadPasswordState(), road == kKillAndOutsideChange ? !c.afterStart : c.systemBefore);
+            EXPECT_EQ(test::ReadFileBytes(ini_), "") << "the kept state is forgotten";
+        }
     }
 }
 
-// The system's dialog, here a recording MPR.DLL that the library search
-// finds first (Wine is told to prefer it to its own).
+// The system's dialog, here a recording MPR.DLL in the system folder (Wine
+// is told to prefer it to its own there).
 TEST_F(PasswordTest, PasswordChangeRunsTheSystemDialogOfTheSaverOverTheWindowGiven) {
     ScratchFolder records;
     SetEnvironmentVariableA("PAVLUNE_MPR_RECORD", records.Path("called.txt").c_str());
-    const std::string folder = test::PathOnZ("PAVLUNE_MPR_DIR");
+    const std::string system = SystemDirectory() + "\\MPR.DLL";
     ASSERT_EQ(GetModuleHandleA("MPR.DLL"), nullptr);
+    ASSERT_TRUE(MoveFileA(system.c_str(), (system + ".wine").c_str()));
+    ASSERT_TRUE(CopyFileA((test::PathOnZ("PAVLUNE_MPR_DIR") + "\\MPR.DLL").c_str(), system.c_str(), FALSE));
     ASSERT_EQ(SHSetValueA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "mpr", REG_SZ, "native", 7),
               ERROR_SUCCESS);
-    ASSERT_TRUE(SetDllDirectoryA(folder.c_str()));
     Receiver owner;
     password_.RMenuPasswordChangeClick();
     PasswordOptions::ChangeSaverPassword(owner.Handle());
-    SetDllDirectoryA(nullptr);
+    DeleteFileA(system.c_str());
+    MoveFileA((system + ".wine").c_str(), system.c_str());
     char expected[128];
     std::snprintf(expected, sizeof expected, "SCRSAVE %p 0 0\nSCRSAVE %p 0 0\n", static_cast<void*>(nullptr),
                   static_cast<void*>(owner.Handle()));
