@@ -291,6 +291,30 @@ TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
     Finish();
 }
 
+// A settings file that keeps nothing (a read-only folder, a full share):
+// the 3D Text saver's own values could not be kept, so its key is not
+// touched; the LAN hears the message, and a box says once why and where
+// the file is.
+TEST_F(MainFormTest, SettingsFileThatKeepsNothingLeavesThe3DTextKeyAlone) {
+    if (test::ReportedVersion().dwMajorVersion < 6) GTEST_SKIP() << "Vista and later";
+    Installed3DTextSaver threeD;
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nKIND=0\r\n");
+    SetFileAttributesA(Path("Pavlune.INI").c_str(), FILE_ATTRIBUTE_READONLY);
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    Start();
+    form_->MessageItemClick({"会議中", false, ""});
+    form_->MessageItemClick({"会議中", false, ""});
+    EXPECT_EQ(Count(Heard(wire), "\\会議中\\"), 2);
+    ASSERT_EQ(dialogs_.Messages.size(), 1u) << "the box comes once";
+    EXPECT_NE(dialogs_.Messages[0].Text.find(Path("Pavlune.INI")), std::string::npos);
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d",
+                            0, KEY_READ, &key), ERROR_SUCCESS);
+    CloseAndPump();
+    Finish();
+}
+
 struct FatalCase {
     const char* name;
     const char* file;  // nullptr: no file at all
@@ -474,11 +498,16 @@ TEST_F(MainFormTest, ReadOnlySettingsFileIsReportedAtExit) {
     EXPECT_EQ(dialogs_.NamesAsked, 0) << "an empty name is an answer";
 }
 
+// The user's own password switch (off) is back as well: Windows may end
+// the process right after the message.
 TEST_F(MainFormTest, SessionEndSavesTheSettings) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nPasswordEnabled=1\r\n");
     Start();
+    ASSERT_TRUE(form_->Password().ReadPasswordState());
     EXPECT_EQ(SendMessageA(form_->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageA(form_->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(form_->Password().ReadPasswordState());
     EXPECT_TRUE(FileExists(Path("Pavlune.INI")));
     DeleteFileA(Path("Pavlune.INI").c_str());
     Finish();
