@@ -37,6 +37,8 @@ class Road:
         self.log = self.a.system_dir / "standin.log"
         self.a.write("Pavlune.TXT", MENU)
         self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\n")
+        # Somebody who may write the program's folder put DLLs there: none may ever load.
+        self.planted_loaded = self.a.plant_dlls(self.a.program_dir)
         self.b.write("Pavlune.INI", "[Pavlune Settings]\r\nMyName=鈴木\\総務部\r\n")
 
     def start(self, pc):
@@ -135,6 +137,8 @@ class Windows98Road(Road, unittest.TestCase):
         # starts, so its answer to a request sent after Cancel comes last:
         # the default message, sent as the user came back from the saver.
         self.wait_saver("end", 2)
+        self.assertTrue(self.a.press_on_tray(3))
+        self.a.keys("p")  # パスワードの変更: the system's dialog, from MPR.DLL
         listener = self.peer.peer_listen(5963, 60, count=1)
         self.choose(2)
         self.phrase_dialog()
@@ -157,6 +161,7 @@ class Windows98Road(Road, unittest.TestCase):
 
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
+        self.assertEqual(self.planted_loaded(), [])
 
 
 CHOICES_MENU = (
@@ -324,6 +329,7 @@ class WindowsXpRoad(Road, unittest.TestCase):
         self.assertEqual(exited(a), 0)
         self.assertEqual(self.a.read("Pavlune.INI"), f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\n" +
                          keys_at_exit(saver_was_active, ScreenSaveJack=1), "take-over was not checked")
+        self.assertEqual(self.planted_loaded(), [])
 
 
 class Windows10Road(WindowsXpRoad):
@@ -333,7 +339,12 @@ class Windows10Road(WindowsXpRoad):
     def test_three_d_text_shows_the_message_from_its_own_key(self):
         key = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d"
         self.assertEqual(self.a.wine("reg", "add", key, "/v", "DisplayTime", "/t", "REG_DWORD", "/d", "1", "/f")[0], 0)
-        self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\nKIND=0\r\n")
+        # The user's own password switch is off; Pavlune switches it on while it runs.
+        desktop = "HKCU\\Control Panel\\Desktop"
+        self.assertEqual(self.a.wine("reg", "add", desktop, "/v", "ScreenSaverIsSecure", "/d", "0", "/f")[0], 0)
+        password = lambda: re.search(r"ScreenSaverIsSecure\s+REG_SZ\s+(\d)",  # noqa: E731
+                                     self.a.wine("reg", "query", desktop)[1].decode()).group(1)
+        self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\nKIND=0\r\nPasswordEnabled=1\r\n")
         a = self.start(self.a)
         self.choose(1)
         self.assertTrue(wait_until(lambda: (self.system_ini_boot() or "").lower().endswith("\\sstext3d.scr\r\n"), 15))
@@ -341,8 +352,10 @@ class Windows10Road(WindowsXpRoad):
         values = self.a.wine("reg", "query", key)[1].decode("cp932", "replace")
         self.assertRegex(values, r"DisplayString\s+REG_SZ\s+会議中")
         self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x0\b")
+        self.assertEqual(password(), "1")
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
+        self.assertEqual(password(), "0")
         # At the close the saver's own values come back; one that was not there goes again.
         values = self.a.wine("reg", "query", key)[1].decode("cp932", "replace")
         self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x1\b")
@@ -360,9 +373,14 @@ class Windows10Road(WindowsXpRoad):
                 a = self.start(self.a)
             else:
                 self.assertEqual(self.a.wintool("end-session", MAIN_WINDOW_CLASS)[0], 0)
+                self.assertEqual(password(), "0", road)
             values = query()
             self.assertRegex(values, r"DisplayTime\s+REG_DWORD\s+0x1\b", road)
             self.assertNotIn("DisplayString", values, road)
+            if road == "kill":
+                self.a.taskkill()
+                self.assertEqual(exited(a), 0)
+                self.assertEqual(password(), "0", road)
             a.kill()
 
 
