@@ -23,11 +23,10 @@ WINTOOL = os.environ.get("PAVLUNE_WINTOOL", "")
 STANDIN = os.environ.get("PAVLUNE_STANDIN", "")
 WINE = str(LIB / "wine")
 PEER = Path(__file__).resolve().parent / "peer.py"
-# A DLL that leaves "<its path>.loaded" when loaded (tests/e2e/planted_dll.cpp).
+# A DLL that leaves "<its path>.loaded" (planted_dll.cpp), planted under the names of the DLLs
+# outside Windows' known list that the programs use. VERSION.DLL cannot be told apart: Wine's own
+# USER32 imports it (Windows' does not), so only the import table speaks for it.
 PLANTED_DLL = os.environ.get("PAVLUNE_PLANTED_DLL", "")
-# The DLLs outside Windows' known list that the programs use. VERSION.DLL,
-# which the About box uses, cannot be told apart here: Wine's own USER32
-# imports it (Windows' does not), so only the import table speaks for it.
 PLANTED_NAMES = ("wsock32", "wtsapi32", "mpr")
 OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))
 
@@ -90,9 +89,7 @@ class PC:
         return Listener(self.namespace, port, seconds, count, holding)
 
     def plant_dlls(self, folder):
-        """Puts the marker DLL under each of those names into folder and has Wine prefer such a
-        DLL to its own, as Windows does with a DLL outside its known list; returns a function
-        that lists the ones loaded since."""
+        """Plants them in folder, Wine preferring them as Windows does; returns what lists those loaded since."""
         for name in PLANTED_NAMES:
             shutil.copy(PLANTED_DLL, folder / f"{name}.dll")
         self.extra_env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;" + ",".join(PLANTED_NAMES) + "=n,b"

@@ -14,6 +14,7 @@
 #include "raw_socket.h"
 #include "saver/screen_saver_active.h"
 #include "win/files.h"
+#include "win/win_util.h"
 #include "win_test_support.h"
 
 namespace pavlune {
@@ -291,10 +292,8 @@ TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
     Finish();
 }
 
-// A settings file that keeps nothing (a read-only folder, a full share):
-// the 3D Text saver's own values could not be kept, so its key is not
-// touched; the LAN hears the message, and a box says once why and where
-// the file is.
+// A settings file that keeps nothing (a read-only folder, a full share): the 3D
+// Text saver's key is not touched; the LAN hears the message, a box says why once.
 TEST_F(MainFormTest, SettingsFileThatKeepsNothingLeavesThe3DTextKeyAlone) {
     if (test::ReportedVersion().dwMajorVersion < 6) GTEST_SKIP() << "Vista and later";
     Installed3DTextSaver threeD;
@@ -498,11 +497,13 @@ TEST_F(MainFormTest, ReadOnlySettingsFileIsReportedAtExit) {
     EXPECT_EQ(dialogs_.NamesAsked, 0) << "an empty name is an answer";
 }
 
-// The user's own password switch (off) is back as well: Windows may end
-// the process right after the message.
+// The user's own password switch (off) is back as well, first at the start
+// after a run that was killed with it on, and again at the session's end.
 TEST_F(MainFormTest, SessionEndSavesTheSettings) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nPasswordEnabled=1\r\n");
+    PopupMenuModel killedMenu = BuildCommandMenu();
+    PasswordOptions(ReadWindowsVersion(), killedMenu, Path("Pavlune.INI")).Start("1");
     Start();
     ASSERT_TRUE(form_->Password().ReadPasswordState());
     EXPECT_EQ(SendMessageA(form_->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
