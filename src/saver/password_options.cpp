@@ -102,8 +102,7 @@ void PasswordOptions::Start(const std::string& passwordEnabled) {
 // Nothing is done for the desktop watcher: on these roads it is stopped,
 // or not yet started.
 void PasswordOptions::Restore() {
-    // Without the key nothing can be told or put back now: later, then.
-    if (!written_ || !OpenDesktopKey(KEY_QUERY_VALUE | KEY_SET_VALUE)) return;
+    if (!written_) return;
     if (ReadPasswordState() == *written_ && *written_ != SystemPasswordState) {
         if (!WritePasswordState(SystemPasswordState)) return;
         commandMenu_.SetChecked(kItem, SystemPasswordState);

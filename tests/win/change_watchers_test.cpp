@@ -118,7 +118,8 @@ TEST(ChangeWatchers, StopEndsTheWaitAtOnceAndLeavesNoHandle) {
     const HANDLE before = highestFreshHandle();
     for (int cycle = 0; cycle < 50; ++cycle) {
         TRegWaitThread registry(receiver.Handle(), kNotice, kTestKey, false);
-        TFileWaitThread files(receiver.Handle(), kNotice, folder.Path(""), false);
+        auto files = std::make_unique<TFileWaitThread>(receiver.Handle(), kNotice, folder.Path(""), false);
+        StopWatcher(files);  // as the close stops it
     }
     EXPECT_EQ(highestFreshHandle(), before);
 }
@@ -128,6 +129,7 @@ TEST(ChangeWatchers, StopEndsTheWaitAtOnceAndLeavesNoHandle) {
 TEST(ChangeWatchers, AWatcherHeldByADeadShareDoesNotHoldTheClose) {
     struct Held : ChangeWatcher {
         Held(HWND receiver, HANDLE timeOut) : ChangeWatcher(receiver, kNotice), timeOut(timeOut) { Resume(); }
+        ~Held() override { Stop(); }
         HANDLE ChangeHandle() const override { return changed; }
         void Rearm() override { WaitForSingleObject(timeOut, INFINITE); }
         bool Retry() override { return false; }
