@@ -23,9 +23,8 @@ WINTOOL = os.environ.get("PAVLUNE_WINTOOL", "")
 STANDIN = os.environ.get("PAVLUNE_STANDIN", "")
 WINE = str(LIB / "wine")
 PEER = Path(__file__).resolve().parent / "peer.py"
-# A DLL that leaves "<its path>.loaded" (planted_dll.cpp), planted under the names of the DLLs
-# outside Windows' known list that the programs use. VERSION.DLL cannot be told apart: Wine's own
-# USER32 imports it (Windows' does not), so only the import table speaks for it.
+# A DLL leaving "<its path>.loaded", planted under the names of the DLLs outside Windows' known list
+# the programs use; not VERSION.DLL, which Wine's own USER32 imports (Windows' does not).
 PLANTED_DLL = os.environ.get("PAVLUNE_PLANTED_DLL", "")
 PLANTED_NAMES = ("wsock32", "wtsapi32", "mpr")
 OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))

@@ -5,10 +5,8 @@ Wine exports every function in every version mode, so only the import table
 tells whether a program would load on an old Windows. Each imported function
 must be listed in windows_exports.tsv with the oldest Windows of each line
 that exports it; an unlisted import, or one that Windows 95 or NT4 lacks,
-fails with the function and its DLL named. Only DLLs that Windows always
-takes from its own folder may be imported (comctl32 through the manifest):
-any other is found in the program's folder first, where anybody who may
-write there could put one, and is loaded at run time from the system folder.
+fails with the function and its DLL named; so does one from a DLL that Windows may
+take from the program's folder (only its known DLLs, and comctl32 by manifest, are safe).
 
     import_guard.py DIST_FOLDER
 """

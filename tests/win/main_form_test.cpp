@@ -497,8 +497,7 @@ TEST_F(MainFormTest, ReadOnlySettingsFileIsReportedAtExit) {
     EXPECT_EQ(dialogs_.NamesAsked, 0) << "an empty name is an answer";
 }
 
-// The user's own password switch (off) is back as well, first at the start
-// after a run that was killed with it on, and again at the session's end.
+// The user's password switch (off) is back after a run killed with it on, and at the session's end.
 TEST_F(MainFormTest, SessionEndSavesTheSettings) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nPasswordEnabled=1\r\n");
