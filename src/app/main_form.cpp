@@ -46,7 +46,7 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
       commandMenu_(BuildCommandMenu()),
       saverText_(VersionInfo, commandMenu_),
       threeDText_(VersionInfo, commandMenu_, settingsPath_),
-      password_(VersionInfo, commandMenu_),
+      password_(VersionInfo, commandMenu_, settingsPath_),
       quietReload_(context.Dialogs, [this] { RMenuReloadClick(); }) {
     // A hidden top-level window (not a message-only one), so that a polite
     // taskkill, which posts WM_CLOSE, reaches it.
@@ -132,11 +132,13 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_QUERYENDSESSION:
             return FormCloseQuery();
         case WM_ENDSESSION:
-            // Windows may end the process right after this message: save now.
+            // Windows may end the process right after this message: the
+            // user's own settings go back first, then the options are saved
+            // (seven writes of a file that may be on a slow share).
             if (wParam) {
                 ending_ = true;
-                FormDestroy();
                 RestoreSystemSettings();
+                FormDestroy();
             }
             return 0;
     }
@@ -147,8 +149,9 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TPavluneMainForm::FormCreate() {
     // A run that did not end (killed, or its session lost) left the user's
-    // 3D Text values kept: they go back before anything else.
+    // 3D Text values and password switch kept: they go back before anything else.
     threeDText_.Restore();
+    password_.RestoreKept();
     // 1. The system's version decides where its settings live. It was read
     //    when the form was made, before any subsystem that needs it.
     // 2. The saver flag as it was before anything changed it.
@@ -257,13 +260,13 @@ bool TPavluneMainForm::FormCloseQuery() {
 void TPavluneMainForm::FormClose() {
     StopWatchers();
     messageMenu_->Menu().DefaultMessageItem = nullptr;
-    password_.WriteBack();
+    password_.Restore();
 }
 
 void TPavluneMainForm::StopWatchers() {
     quietReload_.Stop();
-    MenuFileWatcher.reset();
-    DesktopWatcher.reset();
+    StopWatcher(MenuFileWatcher);
+    StopWatcher(DesktopWatcher);
 }
 
 void TPavluneMainForm::FormDestroy() noexcept {
@@ -288,6 +291,7 @@ void TPavluneMainForm::FormDestroy() noexcept {
 void TPavluneMainForm::RestoreSystemSettings() noexcept {
     if (systemSettingsRestored_) return;
     systemSettingsRestored_ = true;
+    password_.Restore();
     threeDText_.Restore();
     WriteScreenSaverActive(SaverActiveAtStart != 0);
 }
@@ -389,16 +393,27 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     // learns why the screen stays as it is, and nothing is touched.
     if (!launcher_->MessageSaverCanShow()) {
         SendStatus(message);
-        TellSaverIsFixed();
+        TellOnce(saverFixedTold_,
+                 "このPCのスクリーンセーバーは管理者が設定しているため、伝言を画面に表示できません。"
+                 "伝言はほかの人に送りました。");
         return;
     }
 
+    // The 3D Text saver's values would be lost if the settings file cannot
+    // keep them: the LAN hears the message, the user learns why the screen
+    // stays as it is, and the key is not touched.
+    if (!threeDText_.Show(message)) {
+        SendStatus(message);
+        TellOnce(settingsUnwritableTold_,
+                 "設定ファイル " + settingsPath_ +
+                     " に書き込めないため、伝言を画面に表示できません。伝言はほかの人に送りました。");
+        return;
+    }
     // The saver shows the message from its first frame, and the LAN hears
     // of it before the saver covers the screen.
     std::string previousText = saverText_.ExchangeSaverText(settingsName, message);
     std::string previousDemoType;
     if (commandMenu_.IsChecked("RMenu3D")) previousDemoType = saverText_.ExchangeSaverDemoType(settingsName, "0");
-    threeDText_.Show(message);
     SendStatus(message);
     if (launcher_->StartSaver(launcher_->MessageSaverPath(), false)) backAtDesk_->SaverEnded();
     else if (VersionInfo.Nt) backAtDesk_->SignStarted();
@@ -432,13 +447,11 @@ void TPavluneMainForm::CameBack() {
     if (!message.empty()) SendStatus(message);
 }
 
-void TPavluneMainForm::TellSaverIsFixed() {
-    if (saverFixedTold_) return;
-    saverFixedTold_ = true;
-    context_.Dialogs.ShowMessage(Handle(),
-                                 "このPCのスクリーンセーバーは管理者が設定しているため、伝言を画面に表示できません。"
-                                 "伝言はほかの人に送りました。",
-                                 kApplicationTitle, MB_OK | MB_ICONINFORMATION);
+// Why a message stays off the screen is said once per session.
+void TPavluneMainForm::TellOnce(bool& told, const std::string& text) {
+    if (told) return;
+    told = true;
+    context_.Dialogs.ShowMessage(Handle(), text, kApplicationTitle, MB_OK | MB_ICONINFORMATION);
 }
 
 void TPavluneMainForm::RMenuAboutClick() {
@@ -457,7 +470,7 @@ void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }
 
 void TPavluneMainForm::RMenuAutoMenuReloadClick() {
     if (commandMenu_.IsChecked("RMenuAutoMenuReload")) {
-        MenuFileWatcher.reset();
+        StopWatcher(MenuFileWatcher);
         quietReload_.Stop();  // a reload already waiting would read a file the user may be writing
     } else {
         MenuFileWatcher = std::make_unique<TFileWaitThread>(Handle(), WM_DEFFILE_CHANGED,

@@ -110,7 +110,7 @@ private:
     void StartDesktopWatcher();
     void SendStatus(const std::string& whereabouts);
     void CameBack();
-    void TellSaverIsFixed();
+    void TellOnce(bool& told, const std::string& text);
     void DefinitionFolderChanged();
     void StopWatchers();
 
@@ -133,6 +133,7 @@ private:
     DWORD firstNotice_ = 0;                 // of the notices that quietReload_ waits out
     UINT taskbarCreated_ = 0;               // sent to every top-level window when the shell restarts
     bool saverFixedTold_ = false;  // the box about the administrator's saver, once per session
+    bool settingsUnwritableTold_ = false;  // the box about a settings file that keeps nothing
     bool asking_ = false;      // the first-start question is open
     bool introduced_ = false;  // the LAN was asked for its states, so it hears this PC leave
     bool ending_ = false;      // closed, or the session ends

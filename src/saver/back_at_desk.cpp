@@ -15,7 +15,7 @@ using UnRegisterSessionNotification = BOOL(WINAPI*)(HWND);
 // is missing there, and only the saver flag tells of a return.
 BackAtDesk::BackAtDesk(HWND mainWindow, UserDialogs& dialogs, std::function<void()> cameBack)
     : mainWindow_(mainWindow), cameBack_(std::move(cameBack)), look_(dialogs, [this] { Look(); }) {
-    sessions_.reset(LoadLibraryA("WTSAPI32.DLL"));
+    sessions_.reset(LoadSystemLibrary("WTSAPI32.DLL"));
     auto registerNotices = ProcAddress<RegisterSessionNotification>(sessions_.get(), "WTSRegisterSessionNotification");
     if (!registerNotices || !registerNotices(mainWindow_, kNotifyForThisSession)) sessions_.reset();
 }

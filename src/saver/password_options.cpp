@@ -15,6 +15,9 @@ constexpr const char* kDesktopKey = "Control Panel\\desktop";
 constexpr const char* kNtValue = "ScreenSaverIsSecure";
 constexpr const char* kNineXValue = "ScreenSaveUsePassword";
 constexpr const char* kItem = "RMenuPasswordEnabled";
+// Keys of the kept section: the state seen from outside, and the program's own.
+constexpr const char* kUser = "User";
+constexpr const char* kWritten = "Written";
 
 UniqueKey OpenDesktopKey(REGSAM access) {
     HKEY opened = nullptr;
@@ -55,9 +58,15 @@ bool PasswordOptions::WritePasswordState(bool on) const {
 }
 
 void PasswordOptions::RMenuPasswordEnabledClick() {
+    const bool on = !commandMenu_.IsChecked(kItem);
+    // A settings file that keeps nothing still leaves the close and the
+    // session's end to put the state back.
+    if (!written_) Keep(kUser, SystemPasswordState);
     // A write the system refused changes nothing: the menu keeps showing
     // the state the system has, and the next outside change is heard.
-    if (!WritePasswordState(!commandMenu_.IsChecked(kItem))) return;
+    if (!WritePasswordState(on)) return;
+    written_ = on;
+    Keep(kWritten, on);
     IgnoreNextDesktopNotice = true;
     SendMessageA(nullptr, WM_WININICHANGE, 0, 0);
     commandMenu_.InvertChecked(kItem);
@@ -71,25 +80,54 @@ void PasswordOptions::RefreshPasswordState() {
     }
     commandMenu_.SetChecked(kItem, ReadPasswordState());
     SystemPasswordState = commandMenu_.IsChecked(kItem);
+    if (written_) Forget();
 }
 
 void PasswordOptions::ChangeSaverPassword(HWND window) {
     using PwdChangePassword = DWORD(WINAPI*)(const char* provider, HWND window, DWORD, DWORD);
-    UniqueModule library(LoadLibraryA("MPR.DLL"));
+    UniqueModule library(LoadSystemLibrary("MPR.DLL"));
     auto change = ProcAddress<PwdChangePassword>(library.get(), "PwdChangePasswordA");
     if (change) change("SCRSAVE", window, 0, 0);
 }
 
 void PasswordOptions::Start(const std::string& passwordEnabled) {
     commandMenu_.SetChecked(kItem, ReadPasswordState());
-    SystemPasswordState = commandMenu_.IsChecked(kItem);
+    // What a run that never ended wrote, and could not yet put back, is not
+    // the user's state.
+    if (!written_) SystemPasswordState = commandMenu_.IsChecked(kItem);
     bool checked = commandMenu_.IsChecked(kItem);
     if ((passwordEnabled == "1" && !checked) || (passwordEnabled == "0" && checked)) RMenuPasswordEnabledClick();
 }
 
-void PasswordOptions::WriteBack() {
-    commandMenu_.SetChecked(kItem, !SystemPasswordState);
-    RMenuPasswordEnabledClick();
+// Nothing is done for the desktop watcher: on these roads it is stopped,
+// or not yet started.
+void PasswordOptions::Restore() {
+    if (!written_) return;
+    if (ReadPasswordState() == *written_ && *written_ != SystemPasswordState) {
+        if (!WritePasswordState(SystemPasswordState)) return;
+        commandMenu_.SetChecked(kItem, SystemPasswordState);
+    }
+    Forget();
+}
+
+void PasswordOptions::RestoreKept() {
+    const std::string user = ReadProfileString(kKeptPasswordSection, kUser, "", settingsPath_);
+    const std::string written = ReadProfileString(kKeptPasswordSection, kWritten, "", settingsPath_);
+    if (user.empty() && written.empty()) return;
+    SystemPasswordState = user == "1";
+    // Kept without what was written: the write never happened.
+    if (written == "1" || written == "0") written_ = written == "1";
+    if (written_) Restore();
+    else Forget();
+}
+
+void PasswordOptions::Keep(const char* key, bool on) const {
+    WriteProfileString(kKeptPasswordSection, key, on ? "1" : "0", settingsPath_);
+}
+
+void PasswordOptions::Forget() {
+    written_.reset();
+    WriteProfileString(kKeptPasswordSection, nullptr, nullptr, settingsPath_);
 }
 
 }  // namespace pavlune

@@ -34,45 +34,60 @@ ThreeDTextDisplay::ThreeDTextDisplay(WindowsVersion version, const PopupMenuMode
                                      std::string settingsPath)
     : version_(version), commandMenu_(commandMenu), settingsPath_(std::move(settingsPath)) {}
 
-void ThreeDTextDisplay::Show(const std::string& message) {
-    if (!version_.Vista || !commandMenu_.IsChecked("RMenu3D")) return;
+bool ThreeDTextDisplay::Show(const std::string& message) {
+    if (!version_.Vista || !commandMenu_.IsChecked("RMenu3D")) return true;
     HKEY opened = nullptr;
     const bool keyExists = RegOpenKeyExA(HKEY_CURRENT_USER, kThreeDTextKey, 0, KEY_READ, &opened) == ERROR_SUCCESS;
     UniqueKey existing(opened);
-    if (ReadKept(kKeyCreated).empty() && !Keep(kKeyCreated, keyExists ? "0" : "1")) return;
-    if (!KeepUserValue(existing.get(), Text()) || !KeepUserValue(existing.get(), Time())) return;
-    const RegistryValue shown = StringValue(message);
-    if (!Keep(kShown, RegistryValueText(shown))) return;
+    const auto current = keyExists ? ReadValues(existing.get()) : std::pair<RegistryValue, RegistryValue>{};
+    if (!current) return true;
+    if (ReadKept(kKeyCreated).empty() && !Keep(kKeyCreated, keyExists ? "0" : "1")) return false;
+    const bool kept = ParseRegistryValueText(ReadKept(Text().KeptAs)) && ParseRegistryValueText(ReadKept(Time().KeptAs));
+    if (!(kept && Written(*current)) &&
+        !(Keep(Text().KeptAs, RegistryValueText(current->first)) &&
+          Keep(Time().KeptAs, RegistryValueText(current->second)))) {
+        return false;
+    }
 
     // A user who never configured the saver has no key: without one it
     // would show its default text.
     HKEY created = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kThreeDTextKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &created, nullptr) != ERROR_SUCCESS) {
-        return;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kThreeDTextKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS) {
+        return true;
     }
     UniqueKey key(created);
-    WriteRegistryValue(key.get(), Text().Name, shown);
+    // What was written is noted only once it is there: a refused write
+    // leaves the previous message, which must still be known as the program's.
+    const RegistryValue shown = StringValue(message);
+    if (WriteRegistryValue(key.get(), Text().Name, shown)) Keep(kShown, RegistryValueText(shown));
     WriteRegistryValue(key.get(), Time().Name, *Time().Written);
+    return true;
 }
 
 void ThreeDTextDisplay::Restore() {
     const std::string keyCreated = ReadKept(kKeyCreated);
     if (keyCreated.empty()) return;
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kThreeDTextKey, 0, KEY_ALL_ACCESS, &opened) == ERROR_SUCCESS) {
+    const LONG status =
+        RegOpenKeyExA(HKEY_CURRENT_USER, kThreeDTextKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &opened);
+    // A key that is gone holds nothing of the program's.
+    bool done = status == ERROR_FILE_NOT_FOUND;
+    if (status == ERROR_SUCCESS) {
         UniqueKey key(opened);
-        for (const DisplayValue& value : {Text(), Time()}) {
-            const std::optional<RegistryValue> users = ParseRegistryValueText(ReadKept(value.KeptAs));
-            if (users && value.Written && ReadRegistryValue(key.get(), value.Name) == value.Written) {
-                WriteRegistryValue(key.get(), value.Name, *users);
+        const auto current = ReadValues(key.get());
+        done = current.has_value();
+        if (current && Written(*current)) {
+            for (const DisplayValue& value : {Text(), Time()}) {
+                const std::optional<RegistryValue> users = ParseRegistryValueText(ReadKept(value.KeptAs));
+                done = users && WriteRegistryValue(key.get(), value.Name, *users) && done;
             }
         }
         const bool empty = KeyIsEmpty(key.get());
         key.reset();
-        if (keyCreated == "1" && empty) RegDeleteKeyA(HKEY_CURRENT_USER, kThreeDTextKey);
+        if (done && keyCreated == "1" && empty) done = RegDeleteKeyA(HKEY_CURRENT_USER, kThreeDTextKey) == ERROR_SUCCESS;
     }
-    WriteProfileString(kKeptThreeDTextSection, nullptr, nullptr, settingsPath_);
+    if (done) WriteProfileString(kKeptThreeDTextSection, nullptr, nullptr, settingsPath_);
 }
 
 ThreeDTextDisplay::DisplayValue ThreeDTextDisplay::Text() const {
@@ -92,12 +107,15 @@ bool ThreeDTextDisplay::Keep(const char* key, const std::string& text) {
     return WriteProfileString(kKeptThreeDTextSection, key, text.c_str(), settingsPath_) && ReadKept(key) == text;
 }
 
-bool ThreeDTextDisplay::KeepUserValue(HKEY key, const DisplayValue& value) {
-    const std::optional<RegistryValue> current = key ? ReadRegistryValue(key, value.Name) : RegistryValue{};
-    if (!current) return false;
-    const bool kept = ParseRegistryValueText(ReadKept(value.KeptAs)).has_value();
-    if (kept && current == value.Written) return true;
-    return Keep(value.KeptAs, RegistryValueText(*current));
+std::optional<std::pair<RegistryValue, RegistryValue>> ThreeDTextDisplay::ReadValues(HKEY key) const {
+    std::optional<RegistryValue> text = ReadRegistryValue(key, Text().Name);
+    std::optional<RegistryValue> time = ReadRegistryValue(key, Time().Name);
+    if (!text || !time) return std::nullopt;
+    return std::pair{*text, *time};
+}
+
+bool ThreeDTextDisplay::Written(const std::pair<RegistryValue, RegistryValue>& values) const {
+    return values.first == Text().Written && values.second == Time().Written;
 }
 
 }  // namespace pavlune

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "common/menu_model.h"
 #include "common/registry_value.h"
@@ -28,16 +29,19 @@ public:
 
     // With the 3D Text kind on Vista and later: stores message as the
     // saver's text and switches its clock off. The user's values are kept
-    // first: those found at the first message, and any the user has set in
-    // the saver's own dialog since the program's last message. When they
-    // cannot be read or kept, nothing is written.
-    void Show(const std::string& message);
+    // first: those found at the first message, or both of them once either
+    // is not what the program wrote (the user set them in the saver's own
+    // dialog since). False when the settings file does not keep them:
+    // nothing is written then, so that nothing of the user's can be lost.
+    bool Show(const std::string& message);
 
-    // Puts back what is kept, by this run or by one that never ended: each
-    // value that is still the one the program wrote, so that a change the
-    // user made meanwhile stays. A value that was not there goes again, and
-    // the key too when the program made it and nothing else is in it. Then
-    // the kept values are forgotten.
+    // Puts back what is kept, by this run or by one that never ended, when
+    // both values are still the ones the program wrote: the two are one
+    // setting, and once the user changed either, both are the user's. A
+    // value that was not there goes again, and the key too when the program
+    // made it and nothing else is in it. The kept values are forgotten once
+    // all of that is done; what the registry refused is tried again by the
+    // next call, at the latest at the next start.
     void Restore();
 
 private:
@@ -51,9 +55,10 @@ private:
     std::string ReadKept(const char* key) const;
     // Keeps text and reads it back; false when the file did not keep it whole.
     bool Keep(const char* key, const std::string& text);
-    // Keeps the user's value unless it is the program's own; false when it
-    // cannot be read or kept.
-    bool KeepUserValue(HKEY key, const DisplayValue& value);
+    // Both values as the key holds them now; nothing when either cannot be read.
+    std::optional<std::pair<RegistryValue, RegistryValue>> ReadValues(HKEY key) const;
+    // Whether values are the ones the program wrote last.
+    bool Written(const std::pair<RegistryValue, RegistryValue>& values) const;
 
     const WindowsVersion version_;
     const PopupMenuModel& commandMenu_;

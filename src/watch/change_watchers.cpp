@@ -22,11 +22,12 @@ void ChangeWatcher::Resume() {
     thread_.reset(CreateThread(nullptr, 0, &ChangeWatcher::ThreadStart, this, 0, &id));
 }
 
-void ChangeWatcher::Stop() {
+bool ChangeWatcher::StopWithin(DWORD milliseconds) {
     stopRequested_ = true;
     if (stopEvent_) SetEvent(stopEvent_.get());
-    if (thread_) WaitForSingleObject(thread_.get(), INFINITE);
+    if (thread_ && WaitForSingleObject(thread_.get(), milliseconds) == WAIT_TIMEOUT) return false;
     thread_.reset();
+    return true;
 }
 
 DWORD WINAPI ChangeWatcher::ThreadStart(void* watcher) {
@@ -50,12 +51,12 @@ void ChangeWatcher::Execute() {
             // Watching again before telling: a change made as soon as the
             // receiver has read the last one is not lost.
             Rearm();
-            PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
+            if (!stopRequested_) PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
         } else if (waited == WAIT_FAILED) {
             // Whatever made the wait fail, the period is still waited out:
             // a failing wait in this loop would take a whole core.
             if (WaitForSingleObject(stopEvent_.get(), kWaitMilliseconds) == WAIT_FAILED) Sleep(kWaitMilliseconds);
-        } else if (Retry()) {
+        } else if (Retry() && !stopRequested_) {
             PostMessageA(receiverWindow_, notifyMessage_, 0, 0);
         }
     }

@@ -2,12 +2,13 @@
 // window, by a posted message, that a registry key's values or a folder's
 // files were written. They touch nothing else: every reaction runs on the
 // main thread. Destroying a watcher stops it at once and waits for its
-// thread before the handles go.
+// thread before the handles go; StopWatcher waits a bounded time.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -26,14 +27,21 @@ public:
     // is waited on without a time-out.
     static constexpr DWORD kWaitMilliseconds = 5000;
 
+    // How long StopWatcher waits for a watcher's thread.
+    static constexpr DWORD kStopMilliseconds = 1000;
+
     // Starts the thread body (once).
     void Resume();
 
+    // Sets the stop request, wakes the thread and waits at most that long
+    // until its body has returned; false when it has not.
+    bool StopWithin(DWORD milliseconds);
+
 protected:
     ChangeWatcher(HWND receiverWindow, UINT notifyMessage);
-    // Sets the stop request, wakes the thread and waits until its body has
-    // returned. Every derived destructor calls it before its handles go.
-    void Stop();
+    // StopWithin without a limit. Every derived destructor calls it before
+    // its handles go.
+    void Stop() { StopWithin(INFINITE); }
 
 private:
     // What a change signals; null while there is no watch.
@@ -92,6 +100,18 @@ private:
     FolderIdentity watched_;  // the folder the notification was set up on
     UniqueChangeNotification notification_;
 };
+
+// Stops watcher and destroys it, waiting for its thread kStopMilliseconds
+// at most. A thread held in a call to a file server that went away
+// (CreateFile and FindFirstChangeNotification wait for the network's
+// time-out) must not hold the close or the session's end: its watcher is
+// let go instead, and the thread, which posts nothing once asked to stop,
+// ends with the process.
+template <typename Watcher>
+void StopWatcher(std::unique_ptr<Watcher>& watcher) {
+    if (watcher && !watcher->StopWithin(ChangeWatcher::kStopMilliseconds)) static_cast<void>(watcher.release());
+    watcher.reset();
+}
 
 // The current user's registry file on the 9x line: the profile folder of
 // the user (ProfileImagePath), else the Windows folder, + "\USER.DAT".

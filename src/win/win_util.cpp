@@ -22,6 +22,11 @@ std::string SystemDirectory() {
     return directory;
 }
 
+HMODULE LoadSystemLibrary(const char* name) {
+    const std::string folder = SystemDirectory();
+    return folder.empty() ? nullptr : LoadLibraryA((folder + "\\" + name).c_str());
+}
+
 std::string ReadProfileString(const char* section, const char* key, const std::string& defaultValue,
                               const std::string& file) {
     std::string value(kProfileBufferSize, '\0');

@@ -18,6 +18,13 @@ WindowsVersion ReadWindowsVersion();
 // The system directory without a trailing backslash; empty when it cannot be read.
 std::string SystemDirectory();
 
+// Windows looks for a DLL in the program's own folder before the system
+// folder, but for its short list of known DLLs, and the program runs from
+// folders anyone may write (Downloads, a share of the file server): every
+// other DLL is loaded by its full path in the system folder. Null when it
+// is not there.
+HMODULE LoadSystemLibrary(const char* name);
+
 // GetPrivateProfileStringA with room for 2047 bytes of value. The system
 // drops the outer blanks of the value.
 std::string ReadProfileString(const char* section, const char* key, const std::string& defaultValue,

@@ -23,6 +23,10 @@ WINTOOL = os.environ.get("PAVLUNE_WINTOOL", "")
 STANDIN = os.environ.get("PAVLUNE_STANDIN", "")
 WINE = str(LIB / "wine")
 PEER = Path(__file__).resolve().parent / "peer.py"
+# A DLL leaving "<its path>.loaded", planted under the names of the DLLs outside Windows' known list
+# the programs use; not VERSION.DLL, which Wine's own USER32 imports (Windows' does not).
+PLANTED_DLL = os.environ.get("PAVLUNE_PLANTED_DLL", "")
+PLANTED_NAMES = ("wsock32", "wtsapi32", "mpr")
 OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))
 
 PROGRAM_DIR = "C:\\Pavlune"
@@ -82,6 +86,13 @@ class PC:
     def peer_listen(self, port, seconds, count=None, holding=b""):
         """Starts listening (to the datagrams that hold those bytes); .collect() waits and returns [(from, port, bytes)]."""
         return Listener(self.namespace, port, seconds, count, holding)
+
+    def plant_dlls(self, folder):
+        """Plants them in folder, Wine preferring them as Windows does; returns what lists those loaded since."""
+        for name in PLANTED_NAMES:
+            shutil.copy(PLANTED_DLL, folder / f"{name}.dll")
+        self.extra_env["WINEDLLOVERRIDES"] = "mscoree,mshtml=;" + ",".join(PLANTED_NAMES) + "=n,b"
+        return lambda: sorted(path.name for path in folder.glob("*.loaded"))
 
     def lose_presence(self, percent):
         """Drops that share of the presence datagrams this PC receives, at random, as a busy Wi-Fi does."""

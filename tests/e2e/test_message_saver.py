@@ -102,6 +102,8 @@ class Windows10SaverBesideTheProgram(MessageSaverRoad, unittest.TestCase):
     def setUp(self):
         super().setUp()
         (self.pc.system_dir / "ssmarque.scr").unlink()
+        planted_loaded = self.pc.plant_dlls(self.program_dir)  # the saver is started from there
+        self.addCleanup(lambda: self.assertEqual(planted_loaded(), []))
 
     def assert_current_saver(self, boot):
         current = re.fullmatch(r"\[boot\]\r\nSCRNSAVE\.EXE=([^\r\n]*)\r\n", boot).group(1)

@@ -37,6 +37,8 @@ class Road:
         self.log = self.a.system_dir / "standin.log"
         self.a.write("Pavlune.TXT", MENU)
         self.a.write("Pavlune.INI", f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\n")
+        # Somebody who may write the program's folder put DLLs there: none may ever load.
+        self.planted_loaded = self.a.plant_dlls(self.a.program_dir)
         self.b.write("Pavlune.INI", "[Pavlune Settings]\r\nMyName=鈴木\\総務部\r\n")
 
     def start(self, pc):
@@ -135,6 +137,8 @@ class Windows98Road(Road, unittest.TestCase):
         # starts, so its answer to a request sent after Cancel comes last:
         # the default message, sent as the user came back from the saver.
         self.wait_saver("end", 2)
+        self.assertTrue(self.a.press_on_tray(3))
+        self.a.keys("p")  # パスワードの変更: the system's dialog, from MPR.DLL
         listener = self.peer.peer_listen(5963, 60, count=1)
         self.choose(2)
         self.phrase_dialog()
@@ -157,6 +161,7 @@ class Windows98Road(Road, unittest.TestCase):
 
         self.a.taskkill()
         self.assertEqual(exited(a), 0)
+        self.assertEqual(self.planted_loaded(), [])
 
 
 CHOICES_MENU = (
@@ -324,6 +329,7 @@ class WindowsXpRoad(Road, unittest.TestCase):
         self.assertEqual(exited(a), 0)
         self.assertEqual(self.a.read("Pavlune.INI"), f"[Pavlune Settings]\r\nMyName={MY_NAME}\r\n" +
                          keys_at_exit(saver_was_active, ScreenSaveJack=1), "take-over was not checked")
+        self.assertEqual(self.planted_loaded(), [])
 
 
 class Windows10Road(WindowsXpRoad):

@@ -5,7 +5,8 @@ Wine exports every function in every version mode, so only the import table
 tells whether a program would load on an old Windows. Each imported function
 must be listed in windows_exports.tsv with the oldest Windows of each line
 that exports it; an unlisted import, or one that Windows 95 or NT4 lacks,
-fails with the function and its DLL named.
+fails with the function and its DLL named; so does one from a DLL that Windows may
+take from the program's folder (only its known DLLs, and comctl32 by manifest, are safe).
 
     import_guard.py DIST_FOLDER
 """
@@ -17,6 +18,8 @@ TABLE = pathlib.Path(__file__).with_name("windows_exports.tsv")
 # What the oldest systems of each line are called in the table.
 OLDEST_9X = {"95"}
 OLDEST_NT = {"3.1", "3.5", "3.51", "4.0"}
+KNOWN_DLLS = {"ADVAPI32.DLL", "COMCTL32.DLL", "COMDLG32.DLL", "GDI32.DLL", "KERNEL32.DLL", "MSVCRT.DLL",
+              "OLE32.DLL", "SHELL32.DLL", "USER32.DLL"}
 
 
 def imports(path):
@@ -74,7 +77,9 @@ def read_table():
 def problems(program, oldest):
     for dll, function in imports(program):
         listed = oldest.get((dll, function))
-        if listed is None:
+        if dll not in KNOWN_DLLS:
+            yield f"{program.name}: {dll} {function} is imported from a DLL the program's folder may hold"
+        elif listed is None:
             yield f"{program.name}: {dll} {function} is not in {TABLE.name}"
         elif listed[0] not in OLDEST_9X or listed[1] not in OLDEST_NT:
             yield (f"{program.name}: {dll} {function} is not on Windows 95 and NT4 "

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -117,9 +118,32 @@ TEST(ChangeWatchers, StopEndsTheWaitAtOnceAndLeavesNoHandle) {
     const HANDLE before = highestFreshHandle();
     for (int cycle = 0; cycle < 50; ++cycle) {
         TRegWaitThread registry(receiver.Handle(), kNotice, kTestKey, false);
-        TFileWaitThread files(receiver.Handle(), kNotice, folder.Path(""), false);
+        auto files = std::make_unique<TFileWaitThread>(receiver.Handle(), kNotice, folder.Path(""), false);
+        StopWatcher(files);  // as the close stops it
     }
     EXPECT_EQ(highestFreshHandle(), before);
+}
+
+// A watcher held in setting its watch up again, as CreateFile is on a file
+// server that went away: the close goes on without it, and it tells nothing once free.
+TEST(ChangeWatchers, AWatcherHeldByADeadShareDoesNotHoldTheClose) {
+    struct Held : ChangeWatcher {
+        Held(HWND receiver, HANDLE timeOut) : ChangeWatcher(receiver, kNotice), timeOut(timeOut) { Resume(); }
+        ~Held() override { Stop(); }
+        HANDLE ChangeHandle() const override { return changed; }
+        void Rearm() override { WaitForSingleObject(timeOut, INFINITE); }
+        bool Retry() override { return false; }
+        HANDLE changed = CreateEventA(nullptr, TRUE, TRUE, nullptr), timeOut;
+    };
+    Receiver receiver;
+    HANDLE timeOut = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    auto watcher = std::make_unique<Held>(receiver.Handle(), timeOut);
+    Sleep(100);
+    const DWORD start = GetTickCount();
+    StopWatcher(watcher);
+    EXPECT_LT(GetTickCount() - start, ChangeWatcher::kStopMilliseconds + 1000);
+    SetEvent(timeOut);
+    EXPECT_EQ(receiver.NoticesWithin(500), 0);
 }
 
 // User and kernel time of this process so far.
@@ -217,9 +241,11 @@ protected:
     bool Checked() const { return menu_.IsChecked("RMenuPasswordEnabled"); }
     int Image() const { return menu_.Item("RMenuPasswordEnabled").ImageIndex; }
 
+    ScratchFolder folder_;
+    const std::string ini_ = folder_.Path("Pavlune.INI");
     WindowsVersion version_ = ReadWindowsVersion();
     PopupMenuModel menu_ = BuildCommandMenu();
-    PasswordOptions password_{version_, menu_};
+    PasswordOptions password_{version_, menu_, ini_};
 };
 
 TEST_F(PasswordTest, StoredValuesRead) {
@@ -259,11 +285,13 @@ TEST_F(PasswordTest, OwnClickIsAbsorbedAndOutsideChangesAreFollowed) {
 
     password_.RMenuPasswordEnabledClick();
     EXPECT_EQ(Image(), 19);
-    password_.WriteBack();
+    password_.Restore();
     EXPECT_TRUE(password_.ReadPasswordState()) << "the state seen from outside goes back at close";
     EXPECT_TRUE(Checked());
 }
 
+// Undone at the close, or at the next start after a kill (road 1), unless
+// the switch was set from outside meanwhile (road 2).
 TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartAndItsUndoingAtClose) {
     struct Case {
         const char* setting;
@@ -273,32 +301,37 @@ TEST_F(PasswordTest, PolicyOfTheSettingsFileAtStartAndItsUndoingAtClose) {
     const Case cases[] = {
         {"1", false, true}, {"0", true, false}, {"1", true, true}, {"2", true, true}, {"yes", false, false},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.setting) + (c.systemBefore ? " on" : " off"));
+    for (const Case& c : cases) for (int road = 0; road < 3; ++road) {
+        SCOPED_TRACE(std::string(c.setting) + (c.systemBefore ? " on " : " off ") + std::to_string(road));
         SetOutside(c.systemBefore);
         PopupMenuModel menu = BuildCommandMenu();
-        PasswordOptions password(version_, menu);
-        password.Start(c.setting);
-        EXPECT_EQ(password.ReadPasswordState(), c.afterStart);
-        password.WriteBack();
-        EXPECT_EQ(password.ReadPasswordState(), c.systemBefore);
+        std::optional<PasswordOptions> password(std::in_place, version_, menu, ini_);
+        password->Start(c.setting);
+        EXPECT_EQ(password->ReadPasswordState(), c.afterStart);
+        if (road == 0) password->Restore();
+        else password.emplace(version_, menu, ini_);
+        if (road == 2) SetOutside(!c.afterStart);
+        password->RestoreKept();
+        EXPECT_EQ(password->ReadPasswordState(), road == 2 ? !c.afterStart : c.systemBefore);
     }
 }
 
-// The system's dialog, here a recording MPR.DLL that the library search
-// finds first (Wine is told to prefer it to its own).
+// The system's dialog, here a recording MPR.DLL in the system folder (Wine
+// is told to prefer it to its own there).
 TEST_F(PasswordTest, PasswordChangeRunsTheSystemDialogOfTheSaverOverTheWindowGiven) {
     ScratchFolder records;
     SetEnvironmentVariableA("PAVLUNE_MPR_RECORD", records.Path("called.txt").c_str());
-    const std::string folder = test::PathOnZ("PAVLUNE_MPR_DIR");
+    const std::string system = SystemDirectory() + "\\MPR.DLL";
     ASSERT_EQ(GetModuleHandleA("MPR.DLL"), nullptr);
+    ASSERT_TRUE(MoveFileA(system.c_str(), (system + ".wine").c_str()));
+    ASSERT_TRUE(CopyFileA((test::PathOnZ("PAVLUNE_MPR_DIR") + "\\MPR.DLL").c_str(), system.c_str(), FALSE));
     ASSERT_EQ(SHSetValueA(HKEY_CURRENT_USER, "Software\\Wine\\DllOverrides", "mpr", REG_SZ, "native", 7),
               ERROR_SUCCESS);
-    ASSERT_TRUE(SetDllDirectoryA(folder.c_str()));
     Receiver owner;
     password_.RMenuPasswordChangeClick();
     PasswordOptions::ChangeSaverPassword(owner.Handle());
-    SetDllDirectoryA(nullptr);
+    DeleteFileA(system.c_str());
+    MoveFileA((system + ".wine").c_str(), system.c_str());
     char expected[128];
     std::snprintf(expected, sizeof expected, "SCRSAVE %p 0 0\nSCRSAVE %p 0 0\n", static_cast<void*>(nullptr),
                   static_cast<void*>(owner.Handle()));

@@ -14,6 +14,7 @@
 #include "raw_socket.h"
 #include "saver/screen_saver_active.h"
 #include "win/files.h"
+#include "win/win_util.h"
 #include "win_test_support.h"
 
 namespace pavlune {
@@ -291,6 +292,28 @@ TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
     Finish();
 }
 
+// A settings file that keeps nothing (a read-only folder, a full share): the 3D
+// Text saver's key is not touched; the LAN hears the message, a box says why once.
+TEST_F(MainFormTest, SettingsFileThatKeepsNothingLeavesThe3DTextKeyAlone) {
+    if (test::ReportedVersion().dwMajorVersion < 6) GTEST_SKIP() << "Vista and later";
+    Installed3DTextSaver threeD;
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nKIND=0\r\n");
+    SetFileAttributesA(Path("Pavlune.INI").c_str(), FILE_ATTRIBUTE_READONLY);
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    Start();
+    form_->MessageItemClick({"会議中", false, ""});
+    form_->MessageItemClick({"会議中", false, ""});
+    EXPECT_EQ(Count(Heard(wire), "\\会議中\\"), 2);
+    ASSERT_EQ(dialogs_.Messages.size(), 1u) << "the box comes once";
+    EXPECT_NE(dialogs_.Messages[0].Text.find(Path("Pavlune.INI")), std::string::npos);
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d",
+                            0, KEY_READ, &key), ERROR_SUCCESS);
+    CloseAndPump();
+    Finish();
+}
+
 struct FatalCase {
     const char* name;
     const char* file;  // nullptr: no file at all
@@ -474,11 +497,17 @@ TEST_F(MainFormTest, ReadOnlySettingsFileIsReportedAtExit) {
     EXPECT_EQ(dialogs_.NamesAsked, 0) << "an empty name is an answer";
 }
 
+// The user's password switch (off) is back after a run killed with it on, and at the session's end.
 TEST_F(MainFormTest, SessionEndSavesTheSettings) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=\r\nPasswordEnabled=1\r\n");
+    PopupMenuModel killedMenu = BuildCommandMenu();
+    PasswordOptions(ReadWindowsVersion(), killedMenu, Path("Pavlune.INI")).Start("1");
     Start();
+    ASSERT_TRUE(form_->Password().ReadPasswordState());
     EXPECT_EQ(SendMessageA(form_->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
     SendMessageA(form_->Handle(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(form_->Password().ReadPasswordState());
     EXPECT_TRUE(FileExists(Path("Pavlune.INI")));
     DeleteFileA(Path("Pavlune.INI").c_str());
     Finish();

@@ -5,6 +5,7 @@
 #include "saver/saver_text_store.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <memory>
 #include <string>
@@ -334,7 +335,9 @@ TEST_F(NtSaverTextStore, MarqueeHasNoDemoType) {
 
 // Vista and later: the 3D Text saver shows "DisplayString" when
 // "DisplayTime" is 0, under a key of its own, and gets back what it had.
-// Byte for byte, at the close or the next start after a kill; a value the user changed stays.
+// Byte for byte, at the close or the next start after a kill, and once more
+// after the registry refused them. The two values are one setting: once the
+// user changed either (between two messages, or before the close), both are the user's.
 TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
     const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Screensavers\\ssText3d";
     auto wide = [](std::wstring t) { return std::string(reinterpret_cast<char*>(t.data()), 2 * t.size() + 2); };
@@ -356,11 +359,20 @@ TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
     };
     const std::string users = wide(L"Café ☕ 会議 🙂"), changed = wide(L"Ünïcode ✓"), message = wide(L"会議中");
     test::ScratchFolder folder;
-    enum Road { kClose, kKill, kUserChanges };
+    auto protect = [&](const char* access) {  // the key's rights for everybody
+        HKEY opened = nullptr;
+        PSECURITY_DESCRIPTOR rights = nullptr;
+        RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, READ_CONTROL | WRITE_DAC, &opened);
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(access, SDDL_REVISION_1, &rights, nullptr);
+        EXPECT_EQ(RegSetKeySecurity(opened, DACL_SECURITY_INFORMATION, rights), ERROR_SUCCESS);
+        LocalFree(rights);
+        RegCloseKey(opened);
+    };
+    enum Road { kClose, kKill, kUserChanges, kUserChangesBetweenMessages, kRefused, kRoads };
     // Before: no key; a key without the two values; the user's own values. Each by every road.
-    for (int run = 0; run < 9; ++run) {
-        const int before = run / 3;
-        const Road road = static_cast<Road>(run % 3);
+    for (int run = 0; run < 3 * kRoads; ++run) {
+        const int before = run / kRoads;
+        const Road road = static_cast<Road>(run % kRoads);
         SCOPED_TRACE(run);
         RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
         if (before > 0) SetValueAt(key, "Other", REG_SZ, std::string("x\0", 2));
@@ -377,15 +389,25 @@ TEST_F(NtSaverTextStore, ThreeDTextOfVistaShowsTheMessageAndGetsItsValuesBack) {
         if (version_.Vista) {
             EXPECT_EQ(GetValueAt(key, "DisplayTime"), (StoredValue{true, REG_DWORD, std::string(4, '\0')}));
         }
-        if (road == kUserChanges) setText(REG_SZ, changed);
-        if (road == kKill) display = std::make_unique<ThreeDTextDisplay>(version_, menu_, folder.Path("Pavlune.INI"));
+        const bool userChanges = road == kUserChanges || road == kUserChangesBetweenMessages;
+        if (userChanges) setText(REG_SZ, changed);
+        if (road == kUserChangesBetweenMessages) display->Show("帰宅");
+        if (road == kRefused) {
+            protect("D:P(A;;KR;;;WD)");
+            display->Restore();
+            EXPECT_EQ(getText().data, version_.Vista ? message : text.data) << "refused";
+            EXPECT_EQ(test::ReadFileBytes(folder.Path("Pavlune.INI")).empty(), !version_.Vista) << "kept for later";
+            protect("D:P(A;;KA;;;WD)");
+        }
+        if (road != kClose) display = std::make_unique<ThreeDTextDisplay>(version_, menu_, folder.Path("Pavlune.INI"));
         display->Restore();
-        EXPECT_EQ(getText(), road == kUserChanges ? (StoredValue{true, REG_SZ, changed}) : text);
-        EXPECT_EQ(GetValueAt(key, "DisplayTime"), time);
+        EXPECT_EQ(getText(), userChanges ? (StoredValue{true, REG_SZ, changed}) : text);
+        EXPECT_EQ(GetValueAt(key, "DisplayTime"),
+                  (userChanges && version_.Vista ? StoredValue{true, REG_DWORD, std::string(4, '\0')} : time));
         EXPECT_EQ(GetValueAt(key, "Other").exists, before > 0);
         HKEY left = nullptr;  // a key made for the message goes again, once nothing else is in it
         EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS,
-                  before > 0 || road == kUserChanges);
+                  before > 0 || userChanges);
         RegCloseKey(left);
         EXPECT_EQ(test::ReadFileBytes(folder.Path("Pavlune.INI")), "") << "the kept values are forgotten";
     }
