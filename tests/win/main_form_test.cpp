@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <functional>
@@ -39,8 +40,7 @@ constexpr const char* kMenu = "#在席\r\n会議中\r\n@外出\r\n帰宅\\本日
 constexpr const char* kOptionKeys =
     "KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\nSaverDisabled=0\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n";
 
-// The notification area of a shell that is not ready yet: it refuses the
-// first adds. It keeps what reached it and the last record's size.
+// A notification area not ready yet refuses the first adds. What reached it, and the record's size:
 struct LateShell : NotifyArea {
     int Refused = 0;
     std::vector<DWORD> Calls;
@@ -48,44 +48,28 @@ struct LateShell : NotifyArea {
     bool Notify(DWORD message, NOTIFYICONDATAA& record) override {
         Calls.push_back(message);
         Size = record.cbSize;
-        if (message == NIM_ADD && Refused > 0 && Refused--) return false;
-        return SystemNotifyArea::Instance().Notify(message, record);
+        return !(message == NIM_ADD && Refused-- > 0) && SystemNotifyArea::Instance().Notify(message, record);
     }
 };
 
-// Modifies nothing: only an icon that is there can be modified.
-bool IconInTheTray(HWND form) {
-    NOTIFYICONDATAA record{};
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = form;
-    record.uID = kTrayIconId;
-    return Shell_NotifyIconA(NIM_MODIFY, &record);
-}
-
-// The menus that the icon's messages open (M the message menu, C the
-// command menu), each closed as soon as it shows. A 0 lets the program
-// handle the messages before it.
+// The menus that the icon's messages open (M the message menu, C the command menu), each closed
+// as soon as it shows. A 0 lets the program handle the messages before it.
 std::string MenusOpenedBy(HWND form, const std::string& commandFirst, const std::vector<UINT>& messages) {
-    static std::vector<std::string> opened;
-    opened.clear();
+    static std::string opened;
+    opened = commandFirst;
     UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
         for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr));) {
             char first[128] = "";
             HMENU shown = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
             if (!IsWindowVisible(menu) || !GetMenuStringA(shown, 0, first, sizeof first, MF_BYPOSITION)) continue;
-            opened.push_back(first);
+            opened += opened.starts_with(first) ? "\tC" : "\tM";
             EndMenu();
         }
     });
-    for (UINT message : messages) {
-        if (message) PostMessageA(form, WM_TRAY_NOTIFY, kTrayIconId, message);
-        else PumpFor(300);
-    }
+    for (UINT message : messages) message ? void(PostMessageA(form, WM_TRAY_NOTIFY, kTrayIconId, message)) : PumpFor(300);
     PumpFor(300);
     KillTimer(nullptr, timer);
-    std::string kinds;
-    for (const std::string& first : opened) kinds += first == commandFirst ? 'C' : 'M';
-    return kinds;
+    return opened.substr(commandFirst.size());
 }
 
 class MainFormTest : public ::testing::Test {
@@ -621,24 +605,23 @@ TEST_F(MainFormTest, TrayIconAppearsOnceTheShellTakesItAndEachClickOpensOneMenu)
     WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=田中\r\n");
     shell_.Refused = 2;
     Start();
-    EXPECT_FALSE(IconInTheTray(form_->Handle()));
-    ASSERT_TRUE(test::PumpUntil([&] { return IconInTheTray(form_->Handle()); }, 15000)) << "never added";
+    NOTIFYICONDATAA probe = form_->Tray().Record(false);  // only an icon that is there can be modified
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+    ASSERT_TRUE(test::PumpUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &probe); }, 15000)) << "never added";
     const bool newer = test::ReportedVersion().dwMajorVersion >= 5;
     EXPECT_EQ(shell_.Size, newer ? NOTIFYICONDATAA_V2_SIZE : NOTIFYICONDATAA_V1_SIZE);
-    struct Row {
+    const struct {
         std::vector<UINT> messages;
         const char *newerMenus, *olderMenus;
+    } rows[] = {
+        {{NIN_KEYSELECT, NIN_KEYSELECT}, "\tM", ""},
+        {{WM_LBUTTONDOWN, 0, WM_LBUTTONUP, 0, NIN_SELECT}, "\tM", "\tM"},
+        {{WM_RBUTTONDOWN, 0, WM_RBUTTONUP, 0, WM_CONTEXTMENU}, "\tC", "\tC"},
     };
-    const Row rows[] = {
-        {{NIN_KEYSELECT, NIN_KEYSELECT}, "M", ""},
-        {{WM_LBUTTONDOWN, 0, WM_LBUTTONUP, 0, NIN_SELECT}, "M", "M"},
-        {{WM_RBUTTONDOWN, 0, WM_RBUTTONUP, 0, WM_CONTEXTMENU}, "C", "C"},
-    };
-    const std::string commandFirst = form_->CommandMenu().Items().front().Caption;
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         shell_.Calls.clear();
-        EXPECT_EQ(MenusOpenedBy(form_->Handle(), commandFirst, row.messages), newer ? row.newerMenus : row.olderMenus)
-            << row.messages.front();
+        EXPECT_EQ(MenusOpenedBy(form_->Handle(), form_->CommandMenu().Items().front().Caption, row.messages),
+                  newer ? row.newerMenus : row.olderMenus) << row.messages.front();
         EXPECT_EQ(shell_.Calls, std::vector<DWORD>(newer, NIM_SETFOCUS)) << "the focus back to the area";
     }
     CloseAndPump();
@@ -651,24 +634,13 @@ TEST_F(MainFormTest, IconHiddenByWindows11IsToldOnce) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     std::string upper = Path("Pavlune.exe");
     CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
-    const struct {
-        std::string path;
-        DWORD promoted;
-        std::size_t told;
-    } cases[] = {
-        {upper, 0, 1},
-        {"{7C5A40EF-A0FB-4BFC-874A-C0F2E0B9FA8E}" + Path("Pavlune.exe").substr(2), 0, 1},  // a known folder
-        {Path("Pavlune.exe"), 1, 0},
-        {Path("Other.exe"), 0, 0},
-    };
+    const struct { std::string path; DWORD promoted; std::size_t told; } cases[] = {
+        {upper, 0, 1}, {"{7C5A40EF-A0FB-4BFC-874A-C0F2E0B9FA8E}" + upper.substr(2), 0, 1},  // a known folder
+        {Path("Pavlune.exe"), 1, 0}, {Path("Other.exe"), 0, 0}};
     constexpr const char* kEntry = "Control Panel\\NotifyIconSettings\\4711";
     for (const auto& c : cases) {
-        HKEY entry = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kEntry, 0, nullptr, 0, KEY_WRITE, nullptr, &entry, nullptr), 0);
-        RegSetValueExA(entry, "ExecutablePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.path.c_str()),
-                       static_cast<DWORD>(c.path.size() + 1));
-        RegSetValueExA(entry, "IsPromoted", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&c.promoted), sizeof(DWORD));
-        RegCloseKey(entry);
+        SHSetValueA(HKEY_CURRENT_USER, kEntry, "ExecutablePath", REG_SZ, c.path.c_str(), c.path.size() + 1);
+        SHSetValueA(HKEY_CURRENT_USER, kEntry, "IsPromoted", REG_DWORD, &c.promoted, sizeof(DWORD));
         WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=田中\r\n");
         for (std::size_t told : {c.told, std::size_t{0}}) {  // the next start says nothing
             dialogs_.Messages.clear();
