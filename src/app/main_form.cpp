@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "about/about_box.h"
+#include "app/overflow_hint.h"
 #include "app/settings_file.h"
 #include "lan/presence.h"
 #include "menu/add_string_dialog.h"
@@ -57,9 +58,8 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     messageMenu_ = std::make_unique<MessageMenuLoader>(Handle(), ChangeFileExt(context.ExePath, ".TXT"),
                                                        context.Dialogs);
     const int pictureSize = DisplayScale::Of(Handle()).SmallIcon();
-    trayPicture_.reset(static_cast<HICON>(
-        LoadImageA(context.Instance, MAKEINTRESOURCEA(1), IMAGE_ICON, pictureSize, pictureSize, 0)));
-    tray_ = std::make_unique<TrayIcon>(Handle(), WM_TRAY_NOTIFY, trayPicture_.get());
+    tray_ = std::make_unique<TrayIcon>(TrayIcon::Context{Handle(), WM_TRAY_NOTIFY, context.Instance, VersionInfo,
+                                                         context.Shell, context.Dialogs, [this] { TellIconPlace(); }});
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     LoadCommandImages(pictureSize);
     launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
@@ -142,8 +142,9 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
     }
-    // The shell restarted: without the icon again the program would be unreachable.
-    if (message == taskbarCreated_ && taskbarCreated_ != 0) tray_->TrayNotify(true);
+    // The shell restarted, or the screen's scale changed: without the icon
+    // again the program would be unreachable.
+    if (message == taskbarCreated_ && taskbarCreated_ != 0) tray_->Show();
     return DefWindowProcA(Handle(), message, wParam, lParam);
 }
 
@@ -164,7 +165,7 @@ void TPavluneMainForm::FormCreate() {
         ShowErrorBox(context_.Dialogs, Handle(), e.what());
     }
     // 4. The tray icon.
-    tray_->TrayNotify(true);
+    tray_->Show();
     // 5. The settings file.
     SettingsFile settings(settingsPath_);
     // 6. The message saver's kind.
@@ -212,6 +213,7 @@ void TPavluneMainForm::FormCreate() {
     // 22. Everybody on the LAN is asked for their state.
     introduced_ = true;
     presence_->RequestStates();
+    TellIconPlace();
     // Entries that cannot be used are named once; the good ones already work.
     if (!broadcastTo.Skipped.empty()) {
         context_.Dialogs.ShowMessage(Handle(), SkippedEntriesMessage(broadcastTo.Skipped), kApplicationTitle,
@@ -273,7 +275,7 @@ void TPavluneMainForm::FormDestroy() noexcept {
     if (destroyed_) return;
     destroyed_ = true;
     WithErrorBox(context_.Dialogs, Handle(), [this] {
-        tray_->TrayNotify(false);
+        tray_->Remove();
         SettingsFile settings(settingsPath_);
         settings.WriteBoolean("KIND", commandMenu_.IsChecked("RMenuDengon"));
         settings.WriteBoolean("AutoReload", commandMenu_.IsChecked("RMenuAutoMenuReload"));
@@ -337,32 +339,42 @@ void TPavluneMainForm::WireCommands() {
 
 void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
     // Until the first-start question is answered there is no name to send
-    // a message with: the icon waits for the answer.
-    if (asking_) return;
+    // a message with: the icon waits for the answer. A second select that
+    // the shell sends while a menu is open would open it again behind it.
+    if (asking_ || menuOpen_) return;
     POINT at{};
     GetCursorPos(&at);
-    switch (static_cast<UINT>(lParam)) {
-        case WM_LBUTTONDOWN: {
+    switch (tray_->Translate(static_cast<UINT>(lParam))) {
+        case TrayIcon::Request::MessageMenu: {
             SetForegroundWindow(Handle());
             auto chosen = [this](const MessageEntry& entry) { MessageItemClick(MessageChoice::From(entry)); };
             OpenMenu(MessageMenuItems(messageMenu_->Menu(), chosen), messageMenu_->Images(), 0, at);
             break;
         }
-        case WM_RBUTTONDOWN: {
+        case TrayIcon::Request::CommandMenu: {
             SetForegroundWindow(Handle());
             PopupMenuRPopup();
             OpenMenu(commandMenu_.Items(), commandImages_.get(), VersionInfo.Above40 ? TPM_VERNEGANIMATION : 0, at);
             break;
         }
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDBLCLK:
+        case TrayIcon::Request::DefaultMessage:
             if (const MessageEntry* entry = messageMenu_->Menu().DefaultMessageItem) {
                 MessageItemClick(MessageChoice::From(*entry));
             } else {
                 launcher_->StartCurrentSaver();
             }
             break;
+        case TrayIcon::Request::None:
+            break;
     }
+}
+
+// Once the first-start question is over (the LAN has heard of this PC), and
+// each time the shell takes the icon after that.
+void TPavluneMainForm::TellIconPlace() {
+    if (!introduced_ || !tray_->Shown()) return;
+    SettingsFile settings(settingsPath_);
+    TellIconPlaceOnce(context_.Dialogs, Handle(), context_.ExePath, settings);
 }
 
 void TPavluneMainForm::PopupMenuRPopup() {
@@ -371,8 +383,11 @@ void TPavluneMainForm::PopupMenuRPopup() {
 }
 
 void TPavluneMainForm::OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at) {
+    menuOpen_ = true;
     std::function<void()> action = TrackMenu(Handle(), items, at, {images, extraFlags, VersionInfo.ExtendedMenuItems});
+    menuOpen_ = false;
     if (action) action();
+    tray_->GiveFocusBack();
 }
 
 void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {

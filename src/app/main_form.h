@@ -44,6 +44,7 @@ public:
         std::string ExePath;  // the program's own full path; its files sit beside it
         UserDialogs& Dialogs;
         NameQuestion& Names;  // the question of a first start
+        NotifyArea& Shell = SystemNotifyArea::Instance();
     };
 
     // Builds the hidden window and runs the start-up sequence.
@@ -98,6 +99,7 @@ private:
     void WireCommands();
     void LoadCommandImages(int size);  // size: the pictures' side in pixels
     void TrayIconMessage(LPARAM lParam);
+    void TellIconPlace();
     void PopupMenuRPopup();
     void OpenMenu(const std::vector<MenuItem>& items, HIMAGELIST images, UINT extraFlags, POINT at);
     void RMenuAboutClick();
@@ -122,7 +124,6 @@ private:
     SaverTextStore saverText_;
     ThreeDTextDisplay threeDText_;          // the 3D Text saver's own text on Vista and later
     std::unique_ptr<MessageMenuLoader> messageMenu_;
-    UniqueIcon trayPicture_;                // Image1: the tray icon's 16 x 16 picture
     UniqueImageList commandImages_;         // ImageList1: pictures of the command menu
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<LanPresence> presence_;
@@ -135,6 +136,7 @@ private:
     bool saverFixedTold_ = false;  // the box about the administrator's saver, once per session
     bool settingsUnwritableTold_ = false;  // the box about a settings file that keeps nothing
     bool asking_ = false;      // the first-start question is open
+    bool menuOpen_ = false;    // a menu of the tray icon
     bool introduced_ = false;  // the LAN was asked for its states, so it hears this PC leave
     bool ending_ = false;      // closed, or the session ends
     bool destroyed_ = false;

@@ -13,6 +13,7 @@ WindowsVersion MakeWindowsVersion(unsigned long platformId, unsigned long majorV
     version.Above40 = majorVersion > 4 || (majorVersion == 4 && minorVersion > 0);
     version.ExtendedMenuItems = version.Above40;
     version.Vista = version.Nt && majorVersion >= 6;
+    version.NewerNotifyIcons = version.Nt ? majorVersion >= 5 : majorVersion > 4 || (majorVersion == 4 && minorVersion >= 90);
     return version;
 }
 

@@ -12,6 +12,9 @@ struct WindowsVersion {
     // record (98, Me, 2000 and later); 95 and NT4 take only the short record.
     bool ExtendedMenuItems = false;
     bool Vista = false;      // NT line 6.0 and later (Vista to 11)
+    // The notification area's longer icon record, keyboard messages and
+    // focus (2000, Me and later); 95, 98 and NT4 send the mouse's only.
+    bool NewerNotifyIcons = false;
 };
 
 // From the version record: platform id 2 is the NT line, any other value

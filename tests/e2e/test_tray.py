@@ -108,6 +108,8 @@ class Tray(unittest.TestCase):
         self.assertIsNotNone(self.pc.tray_point(), "the icon did not come back")
         self.assertTrue(self.pc.press_on_tray(1), "the returned icon does not answer")
         self.pc.keys("Escape")
+        self.assertEqual(self.pc.wintool("wait-no-menu", "10000")[0], 0)
+        self.assertNotEqual(self.pc.wintool("wait-menu", "2000")[0], 0, "the click's select opened a second menu")
 
 
 if __name__ == "__main__":

@@ -490,6 +490,12 @@ TEST_F(AboutBoxTest, EveryWindowGrowsWithTheScreensScaleAndCutsNoText) {
         TPavluneMainForm form({GetModuleHandleA(nullptr), folder.Path("Pavlune.exe"), startUp, startUp});
         int pictureSize = 0;
         ImageList_GetIconSize(form.MessageMenu().Images(), &pictureSize, &pictureSize);
+        // Explorer restarted, then the scale changed (the icon still there): back, at the scale as it is then.
+        ASSERT_TRUE(test::PumpUntil([&] { return form.Tray().Shown(); }));
+        NOTIFYICONDATAA gone = form.Tray().Record(false);
+        ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone));
+        for (int time : {1, 2}) SendMessageA(form.Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, time);
+        EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &gone) && form.Tray().Shown()) << "the icon is not back";
         ICONINFO tray{};
         BITMAP trayPicture{};
         ASSERT_TRUE(GetIconInfo(form.Tray().Record(true).hIcon, &tray));

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 
 #include <gtest/gtest.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <functional>
@@ -40,6 +41,38 @@ constexpr const char* kMenu = "#在席\r\n会議中\r\n@外出\r\n帰宅\\本日
 constexpr const char* kOptionKeys =
     "KIND=1\r\nAutoReload=1\r\nSortString=0\r\nSaveString=1\r\nSaverDisabled=0\r\nScreenSaveJack=0\r\nBackAtDesk=1\r\n";
 
+// A notification area not ready yet refuses the first adds. What reached it, and the record's size:
+struct LateShell : NotifyArea {
+    int Refused = 0;
+    std::vector<DWORD> Calls;
+    DWORD Size = 0;
+    bool Notify(DWORD message, NOTIFYICONDATAA& record) override {
+        Calls.push_back(message);
+        Size = record.cbSize;
+        return !(message == NIM_ADD && Refused-- > 0) && SystemNotifyArea::Instance().Notify(message, record);
+    }
+};
+
+// The menus that the icon's messages open (M the message menu, C the command menu), each closed
+// as soon as it shows. A 0 lets the program handle the messages before it.
+std::string MenusOpenedBy(HWND form, const std::string& commandFirst, const std::vector<UINT>& messages) {
+    static std::string opened;
+    opened = commandFirst;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+        for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr));) {
+            char first[128] = "";
+            HMENU shown = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+            if (!IsWindowVisible(menu) || !GetMenuStringA(shown, 0, first, sizeof first, MF_BYPOSITION)) continue;
+            opened += opened.starts_with(first) ? "\tC" : "\tM";
+            EndMenu();
+        }
+    });
+    for (UINT message : messages) message ? void(PostMessageA(form, WM_TRAY_NOTIFY, kTrayIconId, message)) : PumpFor(300);
+    PumpFor(300);
+    KillTimer(nullptr, timer);
+    return opened.substr(commandFirst.size());
+}
+
 class MainFormTest : public ::testing::Test {
 protected:
     // A system without any screen saver says so at each start; these tests
@@ -61,7 +94,7 @@ protected:
 
     void Start(const char* exeName = "Pavlune.exe") {
         form_ = std::make_unique<TPavluneMainForm>(
-            TPavluneMainForm::Context{GetModuleHandleA(nullptr), Path(exeName), dialogs_, dialogs_});
+            TPavluneMainForm::Context{GetModuleHandleA(nullptr), Path(exeName), dialogs_, dialogs_, shell_});
     }
 
     // The way the program ends: the loop stops on WM_QUIT, then the last
@@ -79,6 +112,7 @@ protected:
 
     ScratchFolder folder_;
     ScriptedDialogs dialogs_;
+    LateShell shell_;
     std::unique_ptr<TPavluneMainForm> form_;
 };
 
@@ -590,6 +624,62 @@ TEST_F(MainFormTest, PasswordChangeIsHiddenOnTheNtLine) {
     EXPECT_EQ(form_->CommandMenu().Item("RMenuPasswordChange").Visible, !nt);
     CloseAndPump();
     Finish();
+}
+
+// Started before the notification area is ready, the icon appears once the area takes it. Each
+// click opens one menu: 95, 98 and NT4 send the mouse's messages, 2000 and later a select or a
+// context menu after each click as well, and the keyboard's.
+TEST_F(MainFormTest, TrayIconAppearsOnceTheShellTakesItAndEachClickOpensOneMenu) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=田中\r\n");
+    shell_.Refused = 2;
+    Start();
+    NOTIFYICONDATAA probe = form_->Tray().Record(false);  // only an icon that is there can be modified
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+    ASSERT_TRUE(test::PumpUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &probe); }, 15000)) << "never added";
+    const bool newer = test::ReportedVersion().dwMajorVersion >= 5;
+    EXPECT_EQ(shell_.Size, newer ? NOTIFYICONDATAA_V2_SIZE : NOTIFYICONDATAA_V1_SIZE);
+    const struct {
+        std::vector<UINT> messages;
+        const char *newerMenus, *olderMenus;
+    } rows[] = {
+        {{NIN_KEYSELECT, NIN_KEYSELECT}, "\tM", ""},
+        {{WM_LBUTTONDOWN, 0, WM_LBUTTONUP, 0, NIN_SELECT}, "\tM", "\tM"},
+        {{WM_RBUTTONDOWN, 0, WM_RBUTTONUP, 0, WM_CONTEXTMENU}, "\tC", "\tC"},
+    };
+    for (const auto& row : rows) {
+        shell_.Calls.clear();
+        EXPECT_EQ(MenusOpenedBy(form_->Handle(), form_->CommandMenu().Items().front().Caption, row.messages),
+                  newer ? row.newerMenus : row.olderMenus) << row.messages.front();
+        EXPECT_EQ(shell_.Calls, std::vector<DWORD>(newer, NIM_SETFOCUS)) << "the focus back to the area";
+    }
+    CloseAndPump();
+    Finish();
+}
+
+// Windows 11 keeps a new icon behind the ^ until the user brings it out, and says so in its record
+// of this program's icon: the user is told once where the icon is.
+TEST_F(MainFormTest, IconHiddenByWindows11IsToldOnce) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    std::string upper = Path("Pavlune.exe");
+    CharUpperBuffA(upper.data(), static_cast<DWORD>(upper.size()));
+    const struct { std::string path; DWORD promoted; std::size_t told; } cases[] = {
+        {upper, 0, 1}, {"{7C5A40EF-A0FB-4BFC-874A-C0F2E0B9FA8E}" + upper.substr(2), 0, 1},  // a known folder
+        {Path("Pavlune.exe"), 1, 0}, {Path("Other.exe"), 0, 0}};
+    constexpr const char* kEntry = "Control Panel\\NotifyIconSettings\\4711";
+    for (const auto& c : cases) {
+        SHSetValueA(HKEY_CURRENT_USER, kEntry, "ExecutablePath", REG_SZ, c.path.c_str(), c.path.size() + 1);
+        SHSetValueA(HKEY_CURRENT_USER, kEntry, "IsPromoted", REG_DWORD, &c.promoted, sizeof(DWORD));
+        WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=田中\r\n");
+        for (std::size_t told : {c.told, std::size_t{0}}) {  // the next start says nothing
+            dialogs_.Messages.clear();
+            Start();
+            ASSERT_TRUE(test::PumpUntil([&] { return form_->Tray().Shown(); }));
+            EXPECT_EQ(dialogs_.Messages.size(), told) << c.path;
+            Finish();
+        }
+        RegDeleteKeyA(HKEY_CURRENT_USER, kEntry);
+    }
 }
 
 }  // namespace
