@@ -120,34 +120,35 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
 
 LanPresence::~LanPresence() = default;
 
-void LanPresence::BroadcastState(const std::string& payload, bool replay) {
-    engine_.BroadcastState(GetTickCount(), payload, replay);
+// One step of the engine at the present time; then what it leaves to this side.
+template <typename Step>
+void LanPresence::Drive(Step step) {
+    step(GetTickCount());
     AfterEngine();
+}
+
+void LanPresence::BroadcastState(const std::string& payload, bool replay) {
+    Drive([&](Ticks now) { engine_.BroadcastState(now, payload, replay); });
 }
 
 void LanPresence::SendStatus(const std::string& payload) {
-    engine_.SendStatus(GetTickCount(), payload);
-    AfterEngine();
+    Drive([&](Ticks now) { engine_.SendStatus(now, payload); });
 }
 
 void LanPresence::ClearLastSentState() {
-    engine_.ClearLastSentState(GetTickCount());
-    AfterEngine();
+    Drive([&](Ticks now) { engine_.ClearLastSentState(now); });
 }
 
 void LanPresence::RequestStates() {
-    engine_.RequestStates(GetTickCount());
-    AfterEngine();
+    Drive([&](Ticks now) { engine_.RequestStates(now); });
 }
 
 void LanPresence::NetworkChanged() {
-    engine_.NetworkChanged(GetTickCount());
-    AfterEngine();
+    Drive([&](Ticks now) { engine_.NetworkChanged(now); });
 }
 
 void LanPresence::Woken() {
-    engine_.Wake(GetTickCount());
-    AfterEngine();
+    Drive([&](Ticks now) { engine_.Wake(now); });
 }
 
 // The rows a Refresh round dropped are shown at once, and the timer is set

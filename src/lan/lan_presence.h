@@ -67,6 +67,8 @@ private:
     void RefillOpenList();
     void Woken();
     void AfterEngine();
+    template <typename Step>
+    void Drive(Step step);
     void Udp1DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
 
     HWND mainWindow_;
