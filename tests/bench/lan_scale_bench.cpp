@@ -12,12 +12,15 @@
 // Beyond 20 PCs, 20 of them (never a vanishing one) are observed: they
 // hear everything, and every figure of what PCs receive and show is theirs.
 // The others hear every request and every datagram that could change the
-// number of their rows (a PC's first record, a log-off notice), but neither
-// the records that only replace a row they have nor the bare log-off
-// replies: what they send, which depends on nothing else they heard, stays
-// the same, and a LAN of 1,000 PCs runs in seconds instead of minutes.
+// number of their rows (a log-off notice, a PC's first record while they
+// hold fewer rows than widen the answer spread), but neither the records
+// that only replace a row they have nor the bare log-off replies: what they
+// send depends on nothing else they heard, and stays the same. So a LAN of
+// 1,000 PCs runs in seconds instead of minutes, and one of 10,000 fits in
+// a few GB.
 //
 // Usage: lan_scale_bench [--pcs=10,100,1000] [--loss=0,5,20] [--refreshes=20]
+//                        [--observed=20]
 // (PAVLUNE_LAN_PCS sets the sizes too, e.g. PAVLUNE_LAN_PCS=10000).
 #include <algorithm>
 #include <cstdint>
@@ -94,7 +97,9 @@ constexpr Ticks kRoundLength = 3000;  // a Refresh round, its request to its end
 constexpr int kChangesPerHour = 3;
 constexpr std::size_t kSlots = 8192;  // milliseconds ahead the wheel holds
 constexpr std::uint32_t kWake = 0xFFFFFFFF;
-constexpr int kObserved = 20;
+// A PC's answers spread over 0.5 ms per row of its table, 500 ms at most:
+// rows beyond these change nothing it sends.
+constexpr std::size_t kRowsThatSpreadAnswers = 1000;
 
 class Random {
 public:
@@ -121,6 +126,7 @@ struct Pc final : PresenceHost {
     std::unique_ptr<PresenceEngine> engine;
     bool on = false, vanished = false, observed = false;
     std::vector<bool> hasRow;  // of each PC, while not observed
+    bool hungry = false;       // not observed, and its rows still widen its answer spread
     long long wakeAt = -1;
     std::string whereabouts;  // what the user set last
     std::deque<Ticks> lastArrivals;
@@ -129,6 +135,13 @@ struct Pc final : PresenceHost {
     LocalTime LocalNow() override;
     std::vector<Ipv4> OwnAddresses() override { return {address}; }
     void Pause(Ticks) override {}
+};
+
+struct Datagram {
+    std::string text;  // with its zero byte
+    Ticks sent;
+    int sender;
+    bool record;  // a status record
 };
 
 struct Event {
@@ -148,8 +161,9 @@ struct Figures {
 
 class Lan {
 public:
-    Lan(int pcs, double loss, int refreshes, std::uint64_t seed)
-        : loss_(static_cast<std::uint64_t>(loss * 4294967296.0)), refreshes_(refreshes), random_(seed),
+    Lan(int pcs, double loss, int refreshes, int observed, std::uint64_t seed)
+        : loss_(static_cast<std::uint64_t>(loss * 4294967296.0)), refreshes_(refreshes), observed_(observed),
+          random_(seed),
           held_(static_cast<std::size_t>(pcs), 0), pcs_(static_cast<std::size_t>(pcs)), wheel_(kSlots) {
         heldBytes = &held_;
         for (int i = 0; i < pcs; ++i) {
@@ -182,19 +196,25 @@ private:
     void Rearm(Pc& pc);
     void Later(Plan plan);
     void Deliver(Pc& pc, std::uint32_t datagram);
+    void Send(Pc& pc, std::uint32_t datagram, std::uint64_t draw);
+    void FeelHunger(Pc& pc);
+    const Datagram& At(std::uint32_t datagram) const { return datagrams_[datagram - firstDatagram_]; }
     void Carry(const Plan& plan);
     bool Complete(const Pc& asker) const;
 
     std::uint64_t loss_;
     int refreshes_;
+    int observed_;
     Random random_;
     std::vector<long long> held_;
     std::vector<Pc> pcs_;
     std::vector<int> running_;
+    std::vector<int> watchers_;  // running and observed
+    std::vector<int> hungry_;    // running, and their rows still widen their answer spread
     std::vector<std::vector<Event>> wheel_;
-    std::vector<std::string> datagrams_;
-    std::vector<int> senders_;
-    std::vector<bool> records_;  // of each datagram: a status record
+    // Those still on their way; the earlier ones have been freed.
+    std::deque<Datagram> datagrams_;
+    std::uint32_t firstDatagram_ = 0;
     std::vector<Plan> plans_;
     std::vector<std::uint32_t> perSecond_;
     Ticks now_ = 0;
@@ -217,22 +237,38 @@ LocalTime Pc::LocalNow() {
 
 void Lan::Broadcast(const Pc& from, const std::string& text) {
     const Owner nobody(-1);
-    const auto datagram = static_cast<std::uint32_t>(datagrams_.size());
-    datagrams_.push_back(text + '\0');
-    senders_.push_back(from.index);
+    const auto datagram = static_cast<std::uint32_t>(firstDatagram_ + datagrams_.size());
     // After the 19-byte stamp and its separator, a command begins with one more.
     const bool record = text.size() > 20 && text[20] != '\\';
     const bool bareLogOff = text.size() == 27 && text.ends_with("\\\\LOGOFF");
-    records_.push_back(record);
+    datagrams_.push_back({text + '\0', now_, from.index, record});
     ++perSecond_[now_ / kSecond];
-    for (int receiver : running_) {
-        const std::uint64_t draw = random_.Next();
-        if ((draw & 0xFFFFFFFFu) < loss_) continue;
-        const Pc& pc = pcs_[static_cast<std::size_t>(receiver)];
-        if (!pc.observed && (bareLogOff || (record && pc.hasRow[static_cast<std::size_t>(from.index)]))) continue;
-        const Ticks latency = 1 + static_cast<Ticks>((draw >> 32) % 5);
-        wheel_[(now_ + latency) % kSlots].push_back({static_cast<std::uint32_t>(receiver), datagram});
+    if (!record && !bareLogOff) {
+        for (int receiver : running_) Send(pcs_[static_cast<std::size_t>(receiver)], datagram, random_.Next());
+        return;
     }
+    for (int receiver : watchers_) Send(pcs_[static_cast<std::size_t>(receiver)], datagram, random_.Next());
+    if (bareLogOff) return;
+    for (int receiver : hungry_) {
+        Pc& pc = pcs_[static_cast<std::size_t>(receiver)];
+        if (!pc.hasRow[static_cast<std::size_t>(from.index)]) Send(pc, datagram, random_.Next());
+    }
+}
+
+// The datagram is lost for this receiver, or arrives 1 to 5 ms later.
+void Lan::Send(Pc& pc, std::uint32_t datagram, std::uint64_t draw) {
+    if ((draw & 0xFFFFFFFFu) < loss_) return;
+    const Ticks latency = 1 + static_cast<Ticks>((draw >> 32) % 5);
+    wheel_[(now_ + latency) % kSlots].push_back({static_cast<std::uint32_t>(pc.index), datagram});
+}
+
+// Whether an unobserved PC still needs the records of PCs it has no row of.
+void Lan::FeelHunger(Pc& pc) {
+    const bool hungry = pc.on && !pc.observed && pc.engine->Table().Size() < kRowsThatSpreadAnswers;
+    if (hungry == pc.hungry) return;
+    pc.hungry = hungry;
+    if (hungry) hungry_.push_back(pc.index);
+    else std::erase(hungry_, pc.index);
 }
 
 void Lan::Rearm(Pc& pc) {
@@ -251,17 +287,20 @@ void Lan::Deliver(Pc& pc, std::uint32_t datagram) {
         pc.wakeAt = -1;
         const Owner owner(pc.index);
         pc.engine->Wake(now_);
+        FeelHunger(pc);
     } else {
+        const Datagram& heard = At(datagram);
         ++figures_.receptions;
         if (pc.observed) {
             pc.lastArrivals.push_back(now_);
             while (now_ - pc.lastArrivals.front() >= 100) pc.lastArrivals.pop_front();
             figures_.mostIn100ms = std::max(figures_.mostIn100ms, pc.lastArrivals.size());
-        } else if (records_[datagram]) {
-            pc.hasRow[static_cast<std::size_t>(senders_[datagram])] = true;
+        } else if (heard.record) {
+            pc.hasRow[static_cast<std::size_t>(heard.sender)] = true;
         }
         const Owner owner(pc.index);
-        pc.engine->Heard(now_, datagrams_[datagram], pcs_[static_cast<std::size_t>(senders_[datagram])].dotted);
+        pc.engine->Heard(now_, heard.text, pcs_[static_cast<std::size_t>(heard.sender)].dotted);
+        FeelHunger(pc);
     }
     Rearm(pc);
 }
@@ -299,6 +338,8 @@ void Lan::Carry(const Plan& plan) {
                 const Owner owner(pc.index);
                 pc.engine = std::make_unique<PresenceEngine>(pc, pc.myName, static_cast<std::uint32_t>(random_.Next()));
             }
+            if (pc.observed) watchers_.push_back(pc.index);
+            FeelHunger(pc);
             asPc([&](PresenceEngine& engine) { engine.RequestStates(now_); });
             break;
         case Plan::Status:
@@ -322,6 +363,8 @@ void Lan::Carry(const Plan& plan) {
             pc.on = false;
             pc.vanished = true;
             std::erase(running_, pc.index);
+            std::erase(watchers_, pc.index);
+            FeelHunger(pc);
             return;
         case Plan::Refresh:
             if (!pc.on) return;
@@ -359,10 +402,10 @@ Figures Lan::Run() {
     for (int i = count - 1; i > 0; --i) std::swap(order[static_cast<std::size_t>(i)], order[random_.Below(static_cast<Ticks>(i + 1))]);
     const int vanishing = std::max(1, count / 10);
     for (int i = 0; i < vanishing; ++i) plans_.push_back({kHourEnd, Plan::Vanish, order[static_cast<std::size_t>(i)], {}});
-    const int observed = std::min(count - vanishing, kObserved);
+    const int observed = std::min(count - vanishing, observed_);
     for (int i = 0; i < count; ++i) {
         Pc& pc = pcs_[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])];
-        pc.observed = count <= kObserved || (i >= vanishing && i < vanishing + observed);
+        pc.observed = count <= observed_ || (i >= vanishing && i < vanishing + observed);
         if (!pc.observed) pc.hasRow.assign(pcs_.size(), false);
     }
     for (int r = 0; r < refreshes_; ++r) {
@@ -390,6 +433,10 @@ Figures Lan::Run() {
             if (pc.on) Deliver(pc, slot[i].datagram);
         }
         slot.clear();
+        while (!datagrams_.empty() && datagrams_.front().sent + 5 <= now_) {
+            datagrams_.pop_front();
+            ++firstDatagram_;
+        }
         if (now_ == kHourEnd - 1) {
             long long most = 0;
             for (long long bytes : held_) most = std::max(most, bytes);
@@ -439,21 +486,23 @@ double Share(long long part, long long whole) { return whole ? 100.0 * static_ca
 
 int main(int argc, char** argv) {
     std::vector<int> sizes = {10, 100, 1000}, losses = {0, 5, 20};
-    int refreshes = 20;
+    int refreshes = 20, observed = 20;
     if (const char* env = std::getenv("PAVLUNE_LAN_PCS")) sizes = Numbers(env);
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--pcs=", 6) == 0) sizes = Numbers(argv[i] + 6);
         else if (std::strncmp(argv[i], "--loss=", 7) == 0) losses = Numbers(argv[i] + 7);
         else if (std::strncmp(argv[i], "--refreshes=", 12) == 0) refreshes = std::atoi(argv[i] + 12);
+        else if (std::strncmp(argv[i], "--observed=", 11) == 0) observed = std::max(1, std::atoi(argv[i] + 11));
     }
-    std::printf("lan scale: %d Refreshes per run; shares in %%, 'shown' = vanished PCs still shown at the end\n",
-                refreshes);
+    std::printf("lan scale: %d Refreshes per run, %d PCs observed; shares in %%, 'shown' = vanished PCs still shown at "
+                "the end\n",
+                refreshes, observed);
     std::printf("%6s %5s %9s %8s %10s %9s %8s %8s %7s %9s %6s\n", "PCs", "loss", "steady/s", "peak/s", "max/100ms",
                 "current", "refr.r1", "refr.r2", "shown", "table KB", "run s");
     for (int pcs : sizes) {
         for (int loss : losses) {
             const double started = NowSeconds();
-            Figures f = Lan(pcs, loss / 100.0, refreshes, 0x5EED0000u + static_cast<unsigned>(pcs * 100 + loss)).Run();
+            Figures f = Lan(pcs, loss / 100.0, refreshes, observed, 0x5EED0000u + static_cast<unsigned>(pcs * 100 + loss)).Run();
             const double seconds = NowSeconds() - started;
             std::printf("%6d %4d%% %9.2f %8.0f %10zu %9.2f %8.1f %8.1f %7.1f %9.1f %6.1f\n", pcs, loss, f.steady, f.peak,
                         f.mostIn100ms, Share(f.pairsCurrent, f.pairsChecked), Share(f.completeFirst, f.refreshes),
