@@ -53,13 +53,17 @@ public:
 
 const std::string kRequest = "\\\\GETSTATE\\ \\山田\\開発部", kStatus = "\\会議中\\山田\\開発部";
 
-TEST(PresenceEngine, ARefreshAsksThriceHearsItselfAnswerBareAndDropsWhoDidNotAnswer) {
+TEST(PresenceEngine, ARefreshAsksThriceHearsItselfAnswerBareGreysWhoDidNotAnswerAndDropsThemAtTheNext) {
     Pc pc;
     pc.engine.Heard(0, "2002/01/21 08:00:00\\外出\\鈴木\\総務部", "192.0.2.9");
     pc.engine.RequestStates(0);
     pc.RunUntil(4000);
     EXPECT_EQ(pc.Texts(), (std::vector<std::string>{kRequest, "\\\\LOGOFF", kRequest, "\\\\LOGOFF", kRequest}));
-    EXPECT_EQ(pc.engine.Table().Size(), 0u) << "鈴木 did not answer";
+    ASSERT_EQ(pc.engine.Table().Size(), 1u) << "鈴木 missed one round";
+    EXPECT_TRUE(pc.engine.Table().Rows()[0].Greyed && pc.engine.TakeDroppedRows());
+    pc.engine.RequestStates(4000);
+    pc.RunUntil(8000);
+    EXPECT_EQ(pc.engine.Table().Size(), 0u) << "鈴木 missed the next round too";
     EXPECT_TRUE(pc.engine.TakeDroppedRows());
     EXPECT_EQ(pc.sent[0].to, std::vector<Ipv4>{kLocalBroadcast});
 }
