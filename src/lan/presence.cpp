@@ -139,17 +139,6 @@ void StatusTable::AwaitAnswers() {
     for (StatusRow& row : rows_) row.Unanswered = true;
 }
 
-bool StatusTable::DropUnanswered() {
-    bool dropped = false;
-    for (std::size_t position = 0; position < rows_.size(); ++position) {
-        if (!gaps_[position] && rows_[position].Unanswered) {
-            Remove(position);
-            dropped = true;
-        }
-    }
-    return dropped;
-}
-
 bool StatusTable::EndRound() {
     bool changed = false;
     for (std::size_t position = 0; position < rows_.size(); ++position) {

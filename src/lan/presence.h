@@ -93,8 +93,6 @@ public:
     // A Refresh keeps every row until its round ends: each waits for an
     // answer, and whatever PC has not answered by then goes.
     void AwaitAnswers();
-    // Drops the rows still waiting; true when there were any.
-    bool DropUnanswered();
     // A Refresh round has ended: a lost answer costs nothing, so a row still
     // waiting is greyed, and goes when it missed the round before as well.
     // True when any row changed.

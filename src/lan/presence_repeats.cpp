@@ -73,7 +73,7 @@ Ticks StatusPeriodWait(Jitter& jitter, Ticks period) { return period - jitter.Be
 
 void AnswerRounds::Heard(Ticks now, Jitter& jitter, std::size_t tableRows, std::string_view request) {
     if (!opened_ || now - openedAt_ >= length_) return Open(now, jitter, tableRows, request);
-    if (request == request_ || booked_ || answers_.StepsLeft() >= 2) return;
+    if (request == request_ || request == previous_ || booked_ || answers_.StepsLeft() >= 2) return;
     if (answers_.StepsLeft() == 0) return Open(now, jitter, tableRows, request);
     booked_ = true;
     answers_.Append(kAnswerRepeat + jitter.Below(kAnswerJitter));
@@ -84,7 +84,7 @@ void AnswerRounds::Open(Ticks now, Jitter& jitter, std::size_t tableRows, std::s
     opened_ = true;
     openedAt_ = now;
     length_ = kAnswerRoundLength;
-    request_ = request;
+    previous_ = std::exchange(request_, std::string(request));
     booked_ = false;
     const Ticks spread =
         static_cast<Ticks>(std::min<std::size_t>(kMaxAnswerSpread, tableRows / kRowsPerSpreadMillisecond));

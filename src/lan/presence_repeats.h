@@ -86,7 +86,7 @@ inline constexpr Ticks kLogOffRepeatGaps[] = {30, 60};
 // from the one that opened it) still gets two answers: when only one of the
 // round's answers is left, one more is booked, once a round, and the round
 // stays open for that Refresh's later requests; when none is left, a new
-// round opens.
+// round opens for it.
 class AnswerRounds {
 public:
     void Heard(Ticks now, Jitter& jitter, std::size_t tableRows, std::string_view request = {});
@@ -102,7 +102,8 @@ private:
     bool opened_ = false;
     Ticks openedAt_ = 0;
     Ticks length_ = 0;
-    std::string request_;  // the request that opened the round
+    std::string request_;   // the request that opened the round
+    std::string previous_;  // and the one before: a Refresh that goes on asking
     bool booked_ = false;
 };
 

@@ -99,6 +99,44 @@ TEST(PresenceEngine, ANetworkChangeMakesOneRefreshOnceSettledThatRepeatsTheStatu
     EXPECT_EQ(pc.sent[4].text, pc.sent[0].text);
 }
 
+// A kills B's Pavlune: B's row greys at A within three periods, an older
+// peer's record never; after B's own Refresh B answers and repeats nothing.
+TEST(PresenceEngine, AStatusRepeatsEveryPeriodAndAColleagueThatFellSilentGreys) {
+    Pc a, b;
+    b.engine.SetRepeatMinutes(1);
+    a.engine.Heard(0, "2002/01/21 08:00:00\\外出\\鈴木\\総務部", "192.0.2.9");
+    b.engine.SendStatus(0, "会議中\\山田\\開発部");
+    b.RunUntil(130000);
+    ASSERT_EQ(b.Texts(), (std::vector<std::string>(5, kStatus)));
+    for (std::size_t i = 3; i < 5; ++i) {
+        EXPECT_TRUE(b.sent[i].text == b.sent[0].text && b.sent[i].at - b.sent[i - 1].at >= 48000 &&
+                    b.sent[i].at - b.sent[i - 1].at <= 60000) << i;
+    }
+    for (const Pc::Sent& sent : b.sent) a.engine.Heard(sent.at, sent.text + '\0', kOwnAddress);
+    a.RunUntil(b.sent.back().at + 120000);  // two periods: at least two and a half of the shortest wait
+    EXPECT_FALSE(a.engine.Table().Find("山田")->Greyed || a.engine.TakeDroppedRows());
+    a.RunUntil(b.sent.back().at + 150001);
+    EXPECT_TRUE(a.engine.Table().Find("山田")->Greyed && a.engine.TakeDroppedRows());
+    EXPECT_FALSE(a.engine.Table().Find("鈴木")->Greyed) << "an older peer";
+    b.engine.RequestStates(130000);
+    b.RunUntil(400000);
+    EXPECT_EQ(b.Texts(5), (std::vector<std::string>{kRequest, "\\\\LOGOFF", kRequest, "\\\\LOGOFF", kRequest}));
+}
+
+// Awake on a network that is not up yet: the PC does not even hear itself.
+TEST(PresenceEngine, AWakesRoundThatDidNotHearItselfDropsNothingAndIsTriedAgain) {
+    Pc pc;
+    pc.engine.Heard(0, "2002/01/21 08:00:00\\外出\\鈴木\\総務部", "192.0.2.9");
+    pc.engine.NetworkChanged(0);
+    pc.RunUntil(20000, false);
+    EXPECT_FALSE(pc.engine.Table().Find("鈴木")->Greyed || pc.engine.TakeDroppedRows());
+    ASSERT_EQ(pc.sent.size(), 3u);
+    pc.heard = 3;
+    pc.RunUntil(40000);
+    EXPECT_EQ(pc.sent[3].at, 36000u) << "tried again 30 s after the round";
+    EXPECT_TRUE(pc.engine.Table().Find("鈴木")->Greyed) << "the network is back: 鈴木 did not answer";
+}
+
 TEST(PresenceEngine, LogOffGoesThreeTimesOnceAndSilencesTheRest) {
     Pc pc;
     pc.engine.SendStatus(0, "会議中\\山田\\開発部");

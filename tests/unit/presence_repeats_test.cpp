@@ -82,5 +82,32 @@ TEST(AnswerRounds, ARefreshIsAnsweredAtMostTwiceAndBeforeItEnds) {
     EXPECT_GT(*std::max_element(firstAnswers.begin(), firstAnswers.end()), 250u) << "1,000 PCs answered at once";
 }
 
+// B's Refresh begins inside the answer round A's opened: each Refresh gets
+// two answers, and the two together four at most.
+TEST(AnswerRounds, TwoRefreshesAtOnceGetTwoAnswersEach) {
+    for (std::uint32_t seed = 1; seed < 50; ++seed) {
+        for (Ticks start : {100u, 500u, 1100u, 1900u}) {
+            for (std::size_t rows : {0u, 1000u}) {
+                Jitter jitter(seed);
+                AnswerRounds rounds;
+                std::vector<Ticks> answered;
+                for (Ticks t = 0; t < 10000; ++t) {
+                    for (Ticks asked : {0u, 700u, 1400u}) {
+                        if (t == asked) rounds.Heard(t, jitter, rows, "A");
+                        if (t == start + asked) rounds.Heard(t, jitter, rows, "B");
+                    }
+                    if (rounds.TakeDue(t)) answered.push_back(t);
+                }
+                for (Ticks from : {0u, start}) {
+                    EXPECT_GE(std::count_if(answered.begin(), answered.end(),
+                                            [&](Ticks at) { return at >= from && at < from + 3000; }), 2)
+                        << "seed " << seed << ", B at " << start << ", requester at " << from;
+                }
+                EXPECT_LE(answered.size(), 4u) << seed;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace pavlune
