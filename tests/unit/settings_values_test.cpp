@@ -69,11 +69,5 @@ TEST(ParseBoolean, IntegersAndDefaults) {
     }
 }
 
-TEST(ParseRepeatMinutes, WholeMinutesFromOneToADay) {
-    const std::pair<const char*, unsigned> cases[] = {{"", 10}, {"ten", 10}, {"0", 1}, {"-3", 1}, {"1", 1},
-                                                      {"25", 25}, {"$10", 16}, {"9999999", 1440}};
-    for (const auto& [text, minutes] : cases) EXPECT_EQ(ParseRepeatMinutes(text), minutes) << text;
-}
-
 }  // namespace
 }  // namespace pavlune
