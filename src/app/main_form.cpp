@@ -3,6 +3,7 @@
 #include "about/about_box.h"
 #include "app/overflow_hint.h"
 #include "app/settings_file.h"
+#include "app/settings_values.h"
 #include "lan/presence.h"
 #include "menu/add_string_dialog.h"
 #include "common/error.h"
@@ -209,6 +210,7 @@ void TPavluneMainForm::FormCreate() {
     else if (!messageMenu_->Ending() && !AskMyName(settings)) return;
     BroadcastList broadcastTo = ParseBroadcastList(settings.ReadText("BroadcastTo", ""));
     presence_->SetBroadcastTargets(broadcastTo.Targets);
+    presence_->SetRepeatMinutes(ParseRepeatMinutes(settings.ReadText("RepeatMinutes", "")));
     // 21. Nothing is written at start-up; the settings file needs no closing.
     // 22. Everybody on the LAN is asked for their state.
     introduced_ = true;

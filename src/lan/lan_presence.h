@@ -34,6 +34,7 @@ public:
     void BroadcastState(const std::string& payload, bool replay);
     void SendStatus(const std::string& payload);
     void SetBroadcastTargets(std::vector<Ipv4> targets) { engine_.SetBroadcastTargets(std::move(targets)); }
+    void SetRepeatMinutes(unsigned minutes) { engine_.SetRepeatMinutes(minutes); }
     void RequestStates();
     void NetworkChanged();
     // Stops listening and tells everybody this user has gone. Runs once.

@@ -13,6 +13,24 @@ namespace {
 constexpr char kSeparator = '\\';
 constexpr auto npos = std::string_view::npos;
 
+// A record heard this soon after a state request may be its answer: every
+// version answers at once. Only one heard later shows a PC repeating on its own.
+constexpr Ticks kAnswerWindow = 10000;
+// Shorter waits are the quick repeats of a status just set, never the period.
+constexpr Ticks kMinRepeatGap = 40000;
+constexpr Ticks kMaxRepeatGap = 24 * 60 * 60 * 1000;
+
+// More than two periods: a repeat waits between four fifths of its period
+// and all of it, so two and a half of the shortest wait seen.
+Ticks SilenceLimit(Ticks repeatGap) { return repeatGap / 2 * 5; }
+
+bool Before(Ticks a, Ticks b) { return static_cast<std::int32_t>(a - b) < 0; }
+
+bool SameRecord(const StatusRow& a, const StatusRow& b) {
+    return a.SetTime == b.SetTime && a.Whereabouts == b.Whereabouts && a.Name == b.Name &&
+           a.Category1 == b.Category1 && a.Category2 == b.Category2;
+}
+
 std::string FormatTime(const char* pattern, const LocalTime& time) {
     char buffer[80];
     std::snprintf(buffer, sizeof buffer, pattern, time.Year, time.Month, time.Day, time.Hour, time.Minute,
@@ -121,15 +139,47 @@ void StatusTable::AwaitAnswers() {
     for (StatusRow& row : rows_) row.Unanswered = true;
 }
 
-bool StatusTable::DropUnanswered() {
-    bool dropped = false;
+bool StatusTable::EndRound() {
+    bool changed = false;
     for (std::size_t position = 0; position < rows_.size(); ++position) {
-        if (!gaps_[position] && rows_[position].Unanswered) {
-            Remove(position);
-            dropped = true;
-        }
+        StatusRow& row = rows_[position];
+        if (gaps_[position] || !row.Unanswered) continue;
+        if (row.MissedRound) Remove(position);
+        row.MissedRound = row.Greyed = changed = true;
     }
-    return dropped;
+    return changed;
+}
+
+bool StatusTable::GreySilent(Ticks now) {
+    if (!silenceWatched_ || Before(now, silenceCheckAt_)) return false;
+    silenceWatched_ = false;
+    bool greyed = false;
+    for (std::size_t position = 0; position < rows_.size(); ++position) {
+        StatusRow& row = rows_[position];
+        if (gaps_[position] || row.RepeatGap == 0 || row.Greyed) continue;
+        if (now - row.HeardAt > SilenceLimit(row.RepeatGap)) row.Greyed = greyed = true;
+        else WatchSilence(row);
+    }
+    return greyed;
+}
+
+std::optional<Ticks> StatusTable::NextSilent(Ticks now) const {
+    if (!silenceWatched_) return std::nullopt;
+    return Before(now, silenceCheckAt_) ? silenceCheckAt_ - now : 0;
+}
+
+void StatusTable::WatchSilence(const StatusRow& row) {
+    const Ticks due = row.HeardAt + SilenceLimit(row.RepeatGap) + 1;
+    if (!silenceWatched_ || Before(due, silenceCheckAt_)) silenceCheckAt_ = due;
+    silenceWatched_ = true;
+}
+
+// The same record again, long after the last and not just after a state
+// request: its PC repeats it on its own, about this often.
+Ticks StatusTable::RepeatGapAfter(const StatusRow& before, Ticks now) const {
+    const Ticks gap = now - before.HeardAt;
+    if ((requestHeard_ && now - lastRequestAt_ < kAnswerWindow) || gap < kMinRepeatGap) return before.RepeatGap;
+    return std::min({gap, kMaxRepeatGap, before.RepeatGap == 0 ? kMaxRepeatGap : before.RepeatGap});
 }
 
 void StatusTable::Remove(std::size_t position) {
@@ -155,7 +205,7 @@ void StatusTable::Compact() const {
     oldest_ = 0;
 }
 
-PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view fromAddress) {
+PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view fromAddress, Ticks now) {
     const std::string_view text = DatagramText(datagram);
 
     // The stamp goes up to the first separator; without one there is no stamp.
@@ -181,6 +231,8 @@ PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view 
             if (split.Before == "LOGOFF") {
                 logOff = true;
             } else if (split.Before == "GETSTATE") {
+                requestHeard_ = true;
+                lastRequestAt_ = now;
                 return PresenceAction::AnswerStateRequest;
             }
             // Any other word is skipped: what follows it is read as a record.
@@ -200,14 +252,12 @@ PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view 
     if (separator == npos) return PresenceAction::Refill;
     const Split name = SplitAt(rest, separator);
 
-    if (const auto old = positions_.find(NameKey(name.Before)); old != positions_.end()) Remove(old->second);
-    if (logOff) return PresenceAction::Refill;
-
     StatusRow row;
     row.Name = name.Before;
     row.Whereabouts = whereabouts;
     row.SetTime = stamp;
     row.PeerAddress = fromAddress;
+    row.HeardAt = now;
     if (const std::size_t second = FindChar(name.After, kSeparator); second != npos) {
         const Split categories = SplitAt(name.After, second);
         row.Category1 = categories.Before;
@@ -215,6 +265,12 @@ PresenceAction StatusTable::Receive(std::string_view datagram, std::string_view 
     } else {
         row.Category1 = name.After;
     }
+    if (const auto old = positions_.find(NameKey(name.Before)); old != positions_.end()) {
+        if (SameRecord(rows_[old->second], row)) row.RepeatGap = RepeatGapAfter(rows_[old->second], now);
+        Remove(old->second);
+    }
+    if (logOff) return PresenceAction::Refill;
+    if (row.RepeatGap != 0) WatchSilence(row);
     // The gaps are closed once they are as many as the rows, so each costs
     // little, and the table stays within twice its rows.
     if (gapCount_ * 2 >= rows_.size()) Compact();

@@ -4,6 +4,7 @@
 // every search for the 0x5C separator walks Shift-JIS characters.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,9 @@
 #include <vector>
 
 namespace pavlune {
+
+// Milliseconds of a clock that wraps (GetTickCount); only differences count.
+using Ticks = std::uint32_t;
 
 inline constexpr unsigned short kPresencePort = 5963;       // every presence datagram, by broadcast
 inline constexpr unsigned short kMessagePort = 5964;        // personal messages to one peer
@@ -57,6 +61,13 @@ struct StatusRow {
     std::optional<std::string> Category2;  // 分類２: absent when MyName had one backslash
     std::string PeerAddress;  // dotted IPv4 address the record came from (not shown)
     bool Unanswered = false;  // asked for by this PC's Refresh, not heard from since
+    bool MissedRound = false; // did not answer this PC's last Refresh: goes at the next miss
+    bool Greyed = false;      // shown greyed: missed a Refresh, or fell silent though it repeats
+    Ticks HeardAt = 0;        // when its record was last heard
+    // The shortest wait seen between two sends of its record on its own (no
+    // state request just before): 0 while it is not known to repeat, as a
+    // PC of an older version never does.
+    Ticks RepeatGap = 0;
 };
 
 // What the receiver of a presence datagram does next.
@@ -82,14 +93,23 @@ public:
     // A Refresh keeps every row until its round ends: each waits for an
     // answer, and whatever PC has not answered by then goes.
     void AwaitAnswers();
-    // Drops the rows still waiting; true when there were any.
-    bool DropUnanswered();
+    // A Refresh round has ended: a lost answer costs nothing, so a row still
+    // waiting is greyed, and goes when it missed the round before as well.
+    // True when any row changed.
+    bool EndRound();
+    // Greys the rows of PCs that repeat their status on their own and have
+    // not been heard for more than two of their periods; true when any turned.
+    bool GreySilent(Ticks now);
+    // How long until a row may fall silent; none when no row can.
+    std::optional<Ticks> NextSilent(Ticks now) const;
 
-    // Handles one datagram that arrived on the presence port from fromAddress.
-    PresenceAction Receive(std::string_view datagram, std::string_view fromAddress);
+    // Handles one datagram that arrived on the presence port from fromAddress at now.
+    PresenceAction Receive(std::string_view datagram, std::string_view fromAddress, Ticks now = 0);
 
 private:
     void Remove(std::size_t position);
+    Ticks RepeatGapAfter(const StatusRow& before, Ticks now) const;
+    void WatchSilence(const StatusRow& row);
     // Closes the gaps the replaced rows left.
     void Compact() const;
 
@@ -100,6 +120,10 @@ private:
     mutable std::size_t gapCount_ = 0;
     mutable std::size_t oldest_ = 0;  // every row before it is a gap
     mutable std::unordered_map<std::string, std::size_t> positions_;  // by folded name
+    bool requestHeard_ = false;
+    Ticks lastRequestAt_ = 0;
+    bool silenceWatched_ = false;
+    Ticks silenceCheckAt_ = 0;  // no row falls silent before it
 };
 
 // Column order of the status list: 名前, 居場所, 設定日時, 分類１, 分類２.

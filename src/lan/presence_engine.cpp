@@ -12,11 +12,24 @@ namespace {
 constexpr Ticks kSettlingMilliseconds = 3000;
 // This PC's addresses are read again when older than this at a send or an answer.
 constexpr Ticks kAddressLifetime = 60000;
+// A network still down after a change is tried again after this, twice as
+// long each time up to the most.
+constexpr Ticks kFirstRetry = 30000;
+constexpr Ticks kMostRetry = 600000;
+constexpr unsigned kMostRepeatMinutes = 24 * 60;
 
 }  // namespace
 
 PresenceEngine::PresenceEngine(PresenceHost& host, const std::string& myName, std::uint32_t seed)
-    : host_(host), myName_(myName), jitter_(seed) {}
+    : host_(host), myName_(myName), jitter_(seed), retryDelay_(kFirstRetry) {}
+
+void PresenceEngine::SetRepeatMinutes(unsigned minutes) {
+    repeatPeriod_ = std::clamp(minutes, 1u, kMostRepeatMinutes) * 60000;
+}
+
+// Each time the status goes out, its next repeat waits a whole period: a
+// colleague then never hears it sooner, answers included.
+void PresenceEngine::StatusWentOut(Ticks now) { periodicRepeat_.Start(now, {StatusPeriodWait(jitter_, repeatPeriod_)}); }
 
 bool PresenceEngine::BroadcastState(Ticks now, const std::string& payload, bool replay,
                                     const std::vector<Ipv4>& alsoTo) {
@@ -42,6 +55,7 @@ void PresenceEngine::SendStatus(Ticks now, const std::string& payload) {
     if (BroadcastState(now, payload, false)) {
         repeatedStatus_ = lastSentState_;
         statusRepeats_.Start(now, StatusRepeatOffsets(jitter_));
+        StatusWentOut(now);
     }
     RunDue(now);
 }
@@ -49,6 +63,7 @@ void PresenceEngine::SendStatus(Ticks now, const std::string& payload) {
 void PresenceEngine::ClearLastSentState(Ticks now) {
     lastSentState_.clear();
     statusRepeats_.Stop();
+    periodicRepeat_.Stop();
     RunDue(now);
 }
 
@@ -63,6 +78,7 @@ void PresenceEngine::StartRefreshRound(Ticks now) {
     // again whenever it asks.
     ReadOwnAddresses(now);
     ownRequest_.clear();
+    heardOwnRequest_ = resumeRound_ = false;
     table_.AwaitAnswers();
     request_ = PresenceText(host_.LocalNow(), StateRequestPayload(myName_));
     refreshRound_.Start(now, RefreshRoundOffsets(jitter_));
@@ -76,10 +92,12 @@ void PresenceEngine::NetworkChanged(Ticks now) {
 // answered them: only the other PCs' requests get an answer of their own.
 void PresenceEngine::RefreshAfterChange(Ticks now) {
     const std::string state = lastSentState_;
+    retry_.Stop();
     RequestStates(now);
+    resumeRound_ = true;
     ownRequest_ = state.empty() ? std::string() : request_;
     lastSentState_ = state;
-    if (!state.empty()) BroadcastState(now, state, true);
+    if (!state.empty() && BroadcastState(now, state, true) && state == repeatedStatus_) StatusWentOut(now);
 }
 
 void PresenceEngine::ReadOwnAddresses(Ticks now) {
@@ -107,19 +125,40 @@ bool PresenceEngine::TakeDroppedRows() { return std::exchange(droppedRows_, fals
 void PresenceEngine::RunDue(Ticks now) {
     if (loggedOff_) return;
     if (settling_.TakeDue(now)) RefreshAfterChange(now);
-    if (statusRepeats_.TakeDue(now)) SendText(repeatedStatus_, {});
+    if (statusRepeats_.TakeDue(now) && SendText(repeatedStatus_, {})) StatusWentOut(now);
+    // After its user's own Refresh or a saver, this PC answers with no
+    // status: it then repeats none either.
+    if (periodicRepeat_.TakeDue(now) && lastSentState_ == repeatedStatus_ && SendText(repeatedStatus_, {})) {
+        StatusWentOut(now);
+    }
     if (std::optional<std::size_t> step = refreshRound_.TakeDue(now)) {
         if (*step < kRefreshRoundEnd) SendText(request_, {});
-        else if (table_.DropUnanswered()) droppedRows_ = true;
+        else EndRefreshRound(now);
     }
+    if (retry_.TakeDue(now)) RefreshAfterChange(now);
     if (answers_.TakeDue(now)) AnswerStateRequest(now);
+    if (table_.GreySilent(now)) droppedRows_ = true;
+}
+
+// A PC that did not hear its own request was off the network: that nobody
+// answered says nothing of the others.
+void PresenceEngine::EndRefreshRound(Ticks now) {
+    if (!heardOwnRequest_) {
+        if (!resumeRound_) return;
+        retry_.Start(now, {retryDelay_});
+        retryDelay_ = std::min(retryDelay_ * 2, kMostRetry);
+        return;
+    }
+    retryDelay_ = kFirstRetry;
+    if (table_.EndRound()) droppedRows_ = true;
 }
 
 std::optional<Ticks> PresenceEngine::NextWake(Ticks now) const {
     if (loggedOff_) return std::nullopt;
     std::optional<Ticks> wait;
     for (std::optional<Ticks> next :
-         {settling_.Wait(now), statusRepeats_.Wait(now), refreshRound_.Wait(now), answers_.Wait(now)}) {
+         {settling_.Wait(now), statusRepeats_.Wait(now), periodicRepeat_.Wait(now), refreshRound_.Wait(now),
+          retry_.Wait(now), answers_.Wait(now), table_.NextSilent(now)}) {
         if (next && (!wait || *next < *wait)) wait = next;
     }
     return wait;
@@ -151,20 +190,21 @@ void PresenceEngine::NoteRequester(std::string_view from) {
 void PresenceEngine::AnswerStateRequest(Ticks now) {
     const std::vector<Ipv4> requesters = std::move(requesters_);
     requesters_.clear();
-    if (!lastSentState_.empty()) BroadcastState(now, lastSentState_, true, requesters);
-    else BroadcastState(now, kBareLogOffPayload, false, requesters);
+    if (lastSentState_.empty()) BroadcastState(now, kBareLogOffPayload, false, requesters);
+    else if (BroadcastState(now, lastSentState_, true, requesters) && lastSentState_ == repeatedStatus_) StatusWentOut(now);
 }
 
 bool PresenceEngine::Heard(Ticks now, std::string_view datagram, std::string_view from) {
     bool changed = false;
-    switch (table_.Receive(datagram, from)) {
+    switch (table_.Receive(datagram, from, now)) {
         case PresenceAction::None:
             break;
         case PresenceAction::AnswerStateRequest:
+            if (DatagramText(datagram) == request_) heardOwnRequest_ = true;
             if (!ownRequest_.empty() && DatagramText(datagram) == ownRequest_) break;
             CheckOwnAddresses(now);
             NoteRequester(from);
-            answers_.Heard(now, jitter_, table_.Size());
+            answers_.Heard(now, jitter_, table_.Size(), DatagramText(datagram));
             break;
         case PresenceAction::Refill:
             changed = true;

@@ -61,14 +61,19 @@ public:
     // bytes, in case a PC missed it; a newer status ends those repeats.
     void SendStatus(Ticks now, const std::string& payload);
     // Asks everybody for their state, three times over a round of about
-    // 3 s; the rows of those that have not answered by its end go.
+    // 3 s; the rows of those that have not answered by its end are greyed,
+    // and go when they missed the round before too. A round in which this PC
+    // did not hear its own request changes no row.
     void RequestStates(Ticks now);
     // The PC woke from sleep, or its addresses changed. Once things have
     // settled, its addresses are read again, everybody is asked for their
     // state and hears this PC's last status once more (the same bytes), for
     // the changes missed meanwhile. Changes within the settling delay make
-    // one refresh.
+    // one refresh. Such a round that did not hear its own request is tried
+    // again, later each time.
     void NetworkChanged(Ticks now);
+    // How often the status is sent again while it stands (from 1 minute on).
+    void SetRepeatMinutes(unsigned minutes);
     // Tells everybody this user has gone, and then falls silent. Runs once.
     void LogOff(Ticks now);
     // After a screen saver the program waited for, nothing is replayed or repeated.
@@ -88,6 +93,8 @@ private:
     void NoteRequester(std::string_view from);
     void AnswerStateRequest(Ticks now);
     void RunDue(Ticks now);
+    void EndRefreshRound(Ticks now);
+    void StatusWentOut(Ticks now);
 
     PresenceHost& host_;
     const std::string& myName_;
@@ -105,8 +112,14 @@ private:
     Jitter jitter_;
     Schedule statusRepeats_;
     std::string repeatedStatus_;
+    Schedule periodicRepeat_;  // while the status is what this PC answers with
+    Ticks repeatPeriod_ = kDefaultRepeatMinutes * 60000;
     Schedule refreshRound_;
     std::string request_;  // the state request of the round, sent again as it was
+    bool heardOwnRequest_ = false;
+    bool resumeRound_ = false;
+    Schedule retry_;       // of a round after a change that did not reach the network
+    Ticks retryDelay_;
     AnswerRounds answers_;
 };
 

@@ -69,10 +69,23 @@ std::vector<Ticks> RefreshRoundOffsets(Jitter& jitter) {
     return offsets;
 }
 
-void AnswerRounds::Heard(Ticks now, Jitter& jitter, std::size_t tableRows) {
-    if (opened_ && now - openedAt_ < kAnswerRoundLength) return;
+Ticks StatusPeriodWait(Jitter& jitter, Ticks period) { return period - jitter.Below(period / 5); }
+
+void AnswerRounds::Heard(Ticks now, Jitter& jitter, std::size_t tableRows, std::string_view request) {
+    if (!opened_ || now - openedAt_ >= length_) return Open(now, jitter, tableRows, request);
+    if (request == request_ || request == previous_ || booked_ || answers_.StepsLeft() >= 2) return;
+    if (answers_.StepsLeft() == 0) return Open(now, jitter, tableRows, request);
+    booked_ = true;
+    answers_.Append(kAnswerRepeat + jitter.Below(kAnswerJitter));
+    length_ = now - openedAt_ + kAnswerRoundLength;
+}
+
+void AnswerRounds::Open(Ticks now, Jitter& jitter, std::size_t tableRows, std::string_view request) {
     opened_ = true;
     openedAt_ = now;
+    length_ = kAnswerRoundLength;
+    previous_ = std::exchange(request_, std::string(request));
+    booked_ = false;
     const Ticks spread =
         static_cast<Ticks>(std::min<std::size_t>(kMaxAnswerSpread, tableRows / kRowsPerSpreadMillisecond));
     const Ticks first = jitter.Below(spread);

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace pavlune {
@@ -36,6 +38,9 @@ public:
     void Start(Ticks now, std::vector<Ticks> offsets);
     void Stop();
     bool Running() const { return next_ < offsets_.size(); }
+    std::size_t StepsLeft() const { return offsets_.size() - next_; }
+    // One step more, this long after the last; only while a step is left.
+    void Append(Ticks after) { offsets_.push_back(offsets_.back() + after); }
     // How long until the next step falls due (0 when overdue); none when no step is left.
     std::optional<Ticks> Wait(Ticks now) const;
     // The number of the step due by now, which is then done; none when no step is due.
@@ -57,6 +62,11 @@ std::vector<Ticks> StatusRepeatOffsets(Jitter& jitter);
 std::vector<Ticks> RefreshRoundOffsets(Jitter& jitter);
 inline constexpr std::size_t kRefreshRoundEnd = 3;
 
+// A PC repeats its status now and then, every period (milliseconds) less a
+// random part of up to a fifth of it, so that PCs started together spread out.
+Ticks StatusPeriodWait(Jitter& jitter, Ticks period);
+inline constexpr unsigned kDefaultRepeatMinutes = 10;
+
 // The log-off notice goes out twice more while the program ends, this many
 // milliseconds after the one before: Windows gives an ending program little time.
 inline constexpr Ticks kLogOffRepeatGaps[] = {30, 60};
@@ -72,18 +82,29 @@ inline constexpr Ticks kLogOffRepeatGaps[] = {30, 60};
 // the first half second and its second before 1.2 s, so that a request
 // heard at a Refresh round's last asking is still answered twice before
 // the round ends.
+// Another PC's Refresh that begins inside an open round (its request differs
+// from the one that opened it) still gets two answers: when only one of the
+// round's answers is left, one more is booked, once a round, and the round
+// stays open for that Refresh's later requests; when none is left, a new
+// round opens for it.
 class AnswerRounds {
 public:
-    void Heard(Ticks now, Jitter& jitter, std::size_t tableRows);
+    void Heard(Ticks now, Jitter& jitter, std::size_t tableRows, std::string_view request = {});
     void Stop() { answers_.Stop(); }
     std::optional<Ticks> Wait(Ticks now) const { return answers_.Wait(now); }
     // Whether an answer is due by now; it is then counted as sent.
     bool TakeDue(Ticks now) { return answers_.TakeDue(now).has_value(); }
 
 private:
+    void Open(Ticks now, Jitter& jitter, std::size_t tableRows, std::string_view request);
+
     Schedule answers_;
     bool opened_ = false;
     Ticks openedAt_ = 0;
+    Ticks length_ = 0;
+    std::string request_;   // the request that opened the round
+    std::string previous_;  // and the one before: a Refresh that goes on asking
+    bool booked_ = false;
 };
 
 }  // namespace pavlune

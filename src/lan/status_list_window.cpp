@@ -250,6 +250,8 @@ LRESULT TPavluneLVForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
                 ListView1ColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
             } else if (header->code == NM_DBLCLK) {
                 ListView1DblClick();
+            } else if (header->code == NM_CUSTOMDRAW) {
+                return ListView1CustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
             }
             return 0;
         }
@@ -301,6 +303,18 @@ void TPavluneLVForm::ShowRows() {
     SendMessageA(listView_, WM_SETREDRAW, TRUE, 0);
     SizeColumns();
     InvalidateRect(listView_, nullptr, TRUE);
+}
+
+// A row not heard from lately is drawn in the system's grey. Common
+// controls before 4.70 (Windows 95 and NT4 as shipped) never ask: every row
+// is then drawn alike. Only the fields those of 4.70 know are touched.
+LRESULT TPavluneLVForm::ListView1CustomDraw(NMLVCUSTOMDRAW& draw) {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && draw.nmcd.dwItemSpec < rows_.size() &&
+        rows_[draw.nmcd.dwItemSpec].Greyed) {
+        draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+    }
+    return CDRF_DODEFAULT;
 }
 
 int TPavluneLVForm::SelectedIndex() const {

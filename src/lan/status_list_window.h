@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
@@ -56,6 +57,7 @@ private:
     void CreateControls();
     void CreateToolBar(HWND panel);
     void SizeColumns();
+    LRESULT ListView1CustomDraw(NMLVCUSTOMDRAW& draw);
     void ShowRows();
     int SelectedIndex() const;  // -1: none
     void Close();

@@ -53,19 +53,20 @@ public:
 
 const std::string kRequest = "\\\\GETSTATE\\ \\山田\\開発部", kStatus = "\\会議中\\山田\\開発部";
 
-TEST(PresenceEngine, ARefreshAsksThriceHearsItselfAnswerBareAndDropsWhoDidNotAnswer) {
+TEST(PresenceEngine, ARefreshAsksThriceHearsItselfAnswerBareAndGreysWhoDidNotAnswer) {
     Pc pc;
     pc.engine.Heard(0, "2002/01/21 08:00:00\\外出\\鈴木\\総務部", "192.0.2.9");
     pc.engine.RequestStates(0);
     pc.RunUntil(4000);
     EXPECT_EQ(pc.Texts(), (std::vector<std::string>{kRequest, "\\\\LOGOFF", kRequest, "\\\\LOGOFF", kRequest}));
-    EXPECT_EQ(pc.engine.Table().Size(), 0u) << "鈴木 did not answer";
+    EXPECT_TRUE(pc.engine.Table().Find("鈴木")->Greyed) << "鈴木 did not answer";
     EXPECT_TRUE(pc.engine.TakeDroppedRows());
     EXPECT_EQ(pc.sent[0].to, std::vector<Ipv4>{kLocalBroadcast});
 }
 
 TEST(PresenceEngine, AStatusIsRepeatedAndAnsweredWithTheSameBytesAndARequesterBeyondTheRouterDirectly) {
     Pc pc;
+    pc.engine.SetRepeatMinutes(0);  // 1
     pc.engine.RequestStates(0);  // as at start-up: the PC's addresses are read
     pc.RunUntil(4000);
     const std::size_t first = pc.sent.size();
@@ -80,6 +81,12 @@ TEST(PresenceEngine, AStatusIsRepeatedAndAnsweredWithTheSameBytesAndARequesterBe
     EXPECT_EQ(pc.sent[first + 3].text, pc.sent[first].text);
     EXPECT_EQ(pc.sent[first + 3].to, (std::vector<Ipv4>{kLocalBroadcast, kRequesterBeyond}));
     EXPECT_EQ(pc.sent[first + 4].to, std::vector<Ipv4>{kLocalBroadcast}) << "the requester was answered once";
+    pc.RunUntil(pc.sent.back().at + 60000);  // then every period less up to a fifth, from the last send
+    ASSERT_EQ(pc.Texts(first + 5), (std::vector<std::string>{kStatus}));
+    EXPECT_TRUE(pc.sent[first + 5].text == pc.sent[first].text && pc.sent[first + 5].at - pc.sent[first + 4].at >= 48000);
+    pc.engine.RequestStates(pc.now);  // its own Refresh: it answers with no status, and repeats none
+    pc.RunUntil(pc.now + 130000);
+    EXPECT_EQ(pc.Texts(first + 6).size(), 5u);
 }
 
 TEST(PresenceEngine, ANetworkChangeMakesOneRefreshOnceSettledThatRepeatsTheStatusWithoutAnsweringItself) {
@@ -93,6 +100,12 @@ TEST(PresenceEngine, ANetworkChangeMakesOneRefreshOnceSettledThatRepeatsTheStatu
     EXPECT_EQ(pc.Texts(3), (std::vector<std::string>{kRequest, kStatus, kRequest, kRequest}));
     EXPECT_EQ(pc.sent[3].at, 8000u);
     EXPECT_EQ(pc.sent[4].text, pc.sent[0].text);
+    pc.engine.Heard(12000, "2002/01/21 08:00:00\\外出\\鈴木\\総務部", "192.0.2.9");
+    pc.engine.NetworkChanged(12000);
+    pc.RunUntil(30000, false);  // not up yet: the PC does not even hear itself; nothing goes, a retry greys
+    const std::size_t retry = pc.heard = pc.sent.size();
+    pc.RunUntil(52000);
+    EXPECT_TRUE(pc.sent.at(retry).at == 48000 && pc.engine.Table().Size() == 2 && pc.engine.Table().Find("鈴木")->Greyed);
 }
 
 TEST(PresenceEngine, LogOffGoesThreeTimesOnceAndSilencesTheRest) {

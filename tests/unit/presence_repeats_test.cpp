@@ -55,12 +55,15 @@ TEST(AnswerRounds, ARefreshIsAnsweredAtMostTwiceAndBeforeItEnds) {
         std::vector<Ticks> heard;  // when requests arrive
         std::size_t answers;
         std::size_t rows = 0;  // in the table: a large one spreads the answers
+        std::vector<Ticks> others = {};  // another PC's Refresh
     } cases[] = {
         {"all three of a Refresh", {0, 750, 1500}, 2},
         {"only the last: both answers before the round ends", {1500}, 2},
         {"only the last, 1,000 rows", {1600}, 2, 1000},
         {"the last two", {750, 1500}, 2},
         {"two Refreshes 2.5 s apart", {0, 750, 1500, 2500, 3250, 4000}, 4},
+        {"another inside the round: one answer booked for it", {0, 750, 1500}, 3, 0, {100, 800, 1500}},
+        {"another after its answers: a round of its own", {0, 750, 1500}, 4, 0, {1250, 1950, 2650}},
         {"a burst of 1,000 within a second", burst, 2},
         {"a burst of 1,000 within a second, 10,000 rows", burst, 2, 10000},
     };
@@ -70,8 +73,9 @@ TEST(AnswerRounds, ARefreshIsAnsweredAtMostTwiceAndBeforeItEnds) {
             Jitter jitter(seed);
             AnswerRounds rounds;
             std::vector<Ticks> answered;
-            for (Ticks t = 0, next = 0; t < 10000; ++t) {
+            for (Ticks t = 0, next = 0, other = 0; t < 10000; ++t) {
                 for (; next < c.heard.size() && c.heard[next] == t; ++next) rounds.Heard(t, jitter, c.rows);
+                for (; other < c.others.size() && c.others[other] == t; ++other) rounds.Heard(t, jitter, c.rows, "B");
                 if (rounds.TakeDue(t)) answered.push_back(t);
             }
             EXPECT_EQ(answered.size(), c.answers) << c.name << ", seed " << seed;

@@ -174,8 +174,33 @@ TEST(StatusTable, ARefreshKeepsTheRowsOfThePcsThatAnswer) {
     table.Receive(Record("外出", "鈴木\\総務部"), "192.0.2.9");
     table.Receive(Record("会議中", "山田\\開発部"), "192.0.2.7");
     table.Receive(Wire(PresenceText(kWorkedTime, LogOffPayload("佐藤\\営業部"))), "192.0.2.8");
-    EXPECT_TRUE(table.DropUnanswered());
-    EXPECT_EQ(Names(table), (std::vector<std::string>{"鈴木", "山田"}));
+    EXPECT_TRUE(table.EndRound());
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"Ghost", "鈴木", "山田"})) << "greyed, not dropped";
+    table.AwaitAnswers();
+    EXPECT_TRUE(table.EndRound());
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"鈴木", "山田"})) << "Ghost missed two rounds";
+}
+
+TEST(StatusTable, OnlyARowHeardRepeatingOnItsOwnLongAfterAndNotJustAfterARequestGreysWhenSilent) {
+    const std::string texts[] = {Record("会議中", "山田\\開発部"), Wire("2002/01/21 09:00:00\\\\GETSTATE\\ \\鈴木\\x"),
+                                 Wire("2002/01/21 09:06:00\\会議中\\山田\\開発部")};  // record, request, newer record
+    const struct { const char* name; std::vector<std::pair<Ticks, int>> heard; Ticks greyAt; } cases[] = {
+        {"every minute; heard again, once more", {{0, 0}, {60000, 0}, {300000, 0}}, 450001},
+        {"an answer keeps it", {{0, 0}, {60000, 0}, {100000, 1}, {100500, 0}}, 250501},
+        {"older: only answers", {{0, 0}, {60000, 1}, {69000, 0}, {200000, 1}, {200500, 0}}, 0},
+        {"quick repeats of a status just set", {{0, 0}, {1000, 0}, {3250, 0}}, 0},
+        {"a newer record starts over", {{0, 0}, {60000, 0}, {61000, 2}}, 0},
+    };
+    for (const auto& c : cases) {
+        StatusTable table;
+        Ticks greyAt = 0, next = 0;
+        for (Ticks t = 0; t < 900000; ++t) {
+            for (; next < c.heard.size() && c.heard[next].first == t; ++next) table.Receive(texts[c.heard[next].second], "", t);
+            if (table.GreySilent(t)) greyAt = t;
+        }
+        EXPECT_EQ(greyAt, c.greyAt) << c.name;
+        EXPECT_EQ(table.Find("山田")->Greyed, c.greyAt != 0) << c.name;
+    }
 }
 
 TEST(StatusTable, NamesDifferingInAsciiCaseShareOneRow) {

@@ -173,7 +173,7 @@ TEST_F(LanPresenceTest, AfterRefreshARequestIsAnsweredWithTheBareLogOffReply) {
     EXPECT_NE(Row("山田"), nullptr) << "the refresh emptied the table at its start";
     ASSERT_TRUE(PumpUntil([&] { return !presence_->LastSentState().empty(); }));
     EXPECT_TRUE(IsStampThen(presence_->LastSentState(), "\\\\LOGOFF"));
-    EXPECT_TRUE(PumpUntil([&] { return Row("山田") == nullptr; })) << "the unanswered row stayed past the round";
+    EXPECT_TRUE(PumpUntil([&] { return Row("山田") && Row("山田")->Greyed; })) << "the unanswered row not greyed";
 }
 
 TEST_F(LanPresenceTest, CommandWordInOtherLetterCaseIsReadAsAStatusRecord) {

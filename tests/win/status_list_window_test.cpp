@@ -9,6 +9,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -394,6 +395,7 @@ TEST_F(StatusListWindowTest, EmptyTableShowsAnEmptyList) {
 
 TEST_F(StatusListWindowTest, FillShowsCopiesOfTheRowsInTheSystemsNameOrder) {
     std::vector<StatusRow> table = Office();
+    table[1].Greyed = true;  // Brown, shown second
     form_->Fill(table);
     table[0].Name = "かわった";  // the window keeps its own copies
 
@@ -410,6 +412,22 @@ TEST_F(StatusListWindowTest, FillShowsCopiesOfTheRowsInTheSystemsNameOrder) {
     EXPECT_FALSE(form_->Rows()[4].Category2) << "an absent category 2 stays absent";
     EXPECT_EQ(form_->Rows()[0].PeerAddress, kLoopback);
     ExpectSort(-1, false);
+
+    // Read from the screen: Brown's darkest point is adams's (smoothed alike) turned to the system's grey.
+    form_->ShowOnTop(true);
+    UpdateWindow(list_);
+    int darkest[2] = {255, 255};
+    HDC dc = GetDC(list_);
+    for (int item : {0, 1}) {
+        RECT label{LVIR_LABEL, 0, 0, 0};
+        SendMessageA(list_, LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&label));
+        for (int x = label.left; x < label.right; ++x) {  // the middle line crosses every stem
+            darkest[item] = std::min<int>(darkest[item], GetGValue(GetPixel(dc, x, (label.top + label.bottom) / 2)));
+        }
+    }
+    ReleaseDC(list_, dc);
+    ASSERT_LT(darkest[0], 200) << "no text drawn";
+    EXPECT_NEAR(darkest[1], 255 - (255 - darkest[0]) * (255 - GetGValue(GetSysColor(COLOR_GRAYTEXT))) / 255, 8);
 }
 
 TEST_F(StatusListWindowTest, HeaderClicksSortAscendingThenDescendingThenAscending) {
