@@ -7,54 +7,49 @@ namespace pavlune {
 namespace {
 
 constexpr const char* kExe = "C:\\Program Files\\Pavlune\\Pavlune.exe";
+constexpr unsigned kPrivate = kPrivateProfile, kPublic = kPublicProfile, kAll = 7;
 
 std::optional<std::string> Environment(std::string_view name) {
-    if (name == "ProgramFiles") return "C:\\Program Files";
-    return std::nullopt;
+    return name == "ProgramFiles" ? std::optional<std::string>("C:\\Program Files") : std::nullopt;
+}
+
+FirewallRule Allow(std::string ports = "5963-5964", int protocol = kUdpProtocol, std::string exe = kExe) {
+    return {.Application = exe, .Protocol = protocol, .LocalPorts = ports, .Profiles = kPrivate};
 }
 
 TEST(FirewallVerdict, BlockingProfilesFromTheRules) {
-    const FirewallRule allow = {.Application = kExe, .Protocol = kUdpProtocol, .LocalPorts = "5963-5964",
-                                .Profiles = kPrivateProfile};
-    auto with = [&](auto change) {
-        FirewallRule rule = allow;
-        change(rule);
-        return rule;
-    };
-    const FirewallRule block = with([](FirewallRule& r) { r.Allow = false, r.LocalPorts = "*", r.Protocol = kAnyProtocol; });
+    FirewallRule block = Allow("*", kAnyProtocol), disabled = Allow(), outbound = Allow();
+    block.Allow = disabled.Enabled = outbound.Inbound = false;
+    FirewallRule otherBlock = block;
+    otherBlock.Application = "C:\\x.exe";
     struct Case {
         const char* name;
-        unsigned active;
+        unsigned active, on;
         std::vector<FirewallRule> rules;
         unsigned blocking;
     };
     const Case cases[] = {
-        {"its own allow rule", kPrivateProfile, {allow}, 0},
-        {"no rule", kPrivateProfile, {}, kPrivateProfile},
-        {"a block rule wins", kPrivateProfile, {allow, block}, kPrivateProfile},
-        {"Private rule, Public network", kPublicProfile, {allow}, kPublicProfile},
-        {"one of two networks Public", kPrivateProfile | kPublicProfile, {allow}, kPublicProfile},
-        {"disabled rule", kPrivateProfile, {with([](FirewallRule& r) { r.Enabled = false; })}, kPrivateProfile},
-        {"outbound rule", kPrivateProfile, {with([](FirewallRule& r) { r.Inbound = false; })}, kPrivateProfile},
-        {"another exe", kPrivateProfile, {with([](FirewallRule& r) { r.Application = "C:\\Other\\Pavlune.exe"; })},
-         kPrivateProfile},
-        {"another exe's block", kPrivateProfile, {allow, with([](FirewallRule& r) { r.Application = "C:\\x.exe", r.Allow = false; })}, 0},
-        {"%ProgramFiles% and another case", kPrivateProfile,
-         {with([](FirewallRule& r) { r.Application = "%ProgramFiles%\\pavlune\\PAVLUNE.EXE"; })}, 0},
-        {"every program", kPrivateProfile, {with([](FirewallRule& r) { r.Application.clear(); })}, 0},
-        {"TCP only", kPrivateProfile, {with([](FirewallRule& r) { r.Protocol = 6; })}, kPrivateProfile},
-        {"any protocol", kPrivateProfile, {with([](FirewallRule& r) { r.Protocol = kAnyProtocol; })}, 0},
-        {"port list", kPrivateProfile, {with([](FirewallRule& r) { r.LocalPorts = "80, 5963,5964"; })}, 0},
-        {"one port of two", kPrivateProfile, {with([](FirewallRule& r) { r.LocalPorts = "5963"; })}, kPrivateProfile},
-        {"every port", kPrivateProfile, {with([](FirewallRule& r) { r.LocalPorts = "*"; })}, 0},
-        {"a range beside", kPrivateProfile, {with([](FirewallRule& r) { r.LocalPorts = "5960-5963,RPC"; })},
-         kPrivateProfile},
+        {"its own allow rule", kPrivate, kAll, {Allow()}, 0},
+        {"no rule", kPrivate, kAll, {}, kPrivate},
+        {"firewall off where active", kPrivate, kPublic, {}, 0},
+        {"a block rule wins", kPrivate, kAll, {Allow(), block}, kPrivate},
+        {"another exe's block", kPrivate, kAll, {Allow(), otherBlock}, 0},
+        {"Private rule, Public network", kPublic, kAll, {Allow()}, kPublic},
+        {"one of two networks Public", kPrivate | kPublic, kAll, {Allow()}, kPublic},
+        {"disabled rule", kPrivate, kAll, {disabled}, kPrivate},
+        {"outbound rule", kPrivate, kAll, {outbound}, kPrivate},
+        {"another exe", kPrivate, kAll, {Allow("*", kUdpProtocol, "C:\\Other\\Pavlune.exe")}, kPrivate},
+        {"%ProgramFiles%, another case", kPrivate, kAll, {Allow("*", kUdpProtocol, "%ProgramFiles%\\pavlune\\PAVLUNE.EXE")}, 0},
+        {"every program", kPrivate, kAll, {Allow("*", kUdpProtocol, "")}, 0},
+        {"TCP only", kPrivate, kAll, {Allow("*", 6)}, kPrivate},
+        {"any protocol", kPrivate, kAll, {Allow("*", kAnyProtocol)}, 0},
+        {"port list", kPrivate, kAll, {Allow("80, 5963,5964")}, 0},
+        {"one port of two", kPrivate, kAll, {Allow("5963")}, kPrivate},
+        {"a range beside and a keyword", kPrivate, kAll, {Allow("5960-5963,RPC")}, kPrivate},
     };
     for (const Case& c : cases) {
-        const FirewallSettings settings = {c.active, kDomainProfile | kPrivateProfile | kPublicProfile, c.rules};
-        EXPECT_EQ(BlockingProfiles(settings, kExe, Environment), c.blocking) << c.name;
+        EXPECT_EQ(BlockingProfiles({c.active, c.on, c.rules}, kExe, Environment), c.blocking) << c.name;
     }
-    EXPECT_EQ(BlockingProfiles({kDomainProfile, kPrivateProfile, {}}, kExe, Environment), 0u) << "off where active";
     EXPECT_EQ(ExpandVariables("%Unset%\\%ProgramFiles%\\100%", Environment), "%Unset%\\C:\\Program Files\\100%");
 }
 
