@@ -324,12 +324,13 @@ class OfficeTest(LayoutTest):
 
 
 class TwoAdapterTest(LayoutTest):
-    """One /23 office: A has a second adapter, a VPN whose far end C runs no
-    Pavlune and takes A's default route; B and D are on the other /24."""
-    LAYOUT = "vpn"
+    """A has a second adapter, a VPN whose far end C runs no Pavlune and
+    takes A's default route. B and D are on the other /24 of a /23 office."""
+    LAYOUT, BROADCAST_TO = "vpn23", None
 
     def test_the_office_hears_a_pc_whose_default_route_is_a_vpn(self):
         a_name, b_name = (NAMES[i].split("\\")[0] for i in (1, 2))
+        self.settings(self.a, self.BROADCAST_TO)
         self.start(self.b)
         self.start(self.a)
         self.assertTrue(self.a.open_status_list())
@@ -342,13 +343,18 @@ class TwoAdapterTest(LayoutTest):
         self.assertTrue(self.a.refresh())
         time.sleep(4)  # the round is over: who did not answer is gone
         self.wait_list(self.a, "外出", b_name)
-        # The /23 is A's own: its answers to D are broadcasts only, two a round.
+        # D is in A's subnet or in the list: A's answers are broadcasts only, two a round.
         answers = self.d.peer_listen(5963, 5)
         self.d.peer_send("255.255.255.255", 5963, encode("2002/01/01 00:00:00\\\\GETSTATE\\ \\嵐\\x") + b"\0")
         heard = [host for host, _, _ in answers.collect()]
         self.assertEqual([heard.count(self.a.address), heard.count(self.b.address)], [2, 2], heard)
         self.stop(self.a)
         self.stop(self.b)
+
+
+class HalfSubnetTest(TwoAdapterTest):
+    """The same on a /25: B and D are in the other half, which A lists."""
+    LAYOUT, BROADCAST_TO = "vpn25", "10.59.63.255"
 
 
 if __name__ == "__main__":
