@@ -308,8 +308,8 @@ class Lan:
 
     versions: the Windows version each PC's prefix reports (win98, winxp,
     ...), one for all or a list; None keeps Wine's default. layout: the four
-    PCs of scripts/lib/lan's "office" of two subnets or its "vpn" layout
-    instead of one bridge."""
+    PCs of scripts/lib/lan's "office" of two subnets or of its "vpn23" and
+    "vpn25" layouts instead of one bridge."""
 
     def __init__(self, count=1, versions=None, layout=None):
         self.layout = layout

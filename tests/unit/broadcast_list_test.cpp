@@ -54,7 +54,8 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
     const std::vector<Subnet> office = GuessedSubnets({Address(10, 1, 2, 11)});
     const std::vector<Subnet> officeAndVpn = GuessedSubnets({Address(192, 168, 1, 5), Address(10, 8, 0, 23)});
     const std::vector<Subnet> loopbackOnly = GuessedSubnets({Address(127, 0, 1, 1)});
-    const std::vector<Subnet> wide = {{Address(10, 1, 2, 11), 0xFFFFFE00}}, half = {{Address(10, 1, 2, 11), 0xFFFFFF80}};
+    const std::vector<Subnet> wide = {{Address(10, 1, 2, 11), 0xFFFFFE00}};
+    const std::vector<Subnet> half = {{Address(10, 1, 2, 11), 0xFFFFFF80}};
     const std::vector<Ipv4> floorTwo = {Address(10, 1, 3, 255)};
     struct Case {
         const char* name;
@@ -82,13 +83,10 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
         // The real masks: a /23 office answers its other half by broadcast alone,
         // a /25 office reaches the other half only through the list.
         {"/23: the other /24 is own", Address(10, 1, 3, 7), wide, none, true, false, false},
-        {"/23: its broadcast", Address(10, 1, 3, 255), wide, none, true, true, false},
         {"/23: the one beyond", Address(10, 1, 4, 7), wide, none, false, false, true},
         {"/25: the other half is beyond", Address(10, 1, 2, 200), half, none, false, false, true},
         {"/25: its broadcast", Address(10, 1, 2, 127), half, none, true, true, false},
         {"/25: the other half's broadcast is a target", Address(10, 1, 2, 255), half, none, false, false, true},
-        {"/25: the other half listed", Address(10, 1, 2, 200), half, std::vector<Ipv4>{Address(10, 1, 2, 255)}, false,
-         false, false},
         {"limited broadcast as a source", Address(255, 255, 255, 255), office, none, false, false, false},
         // Answers beyond the router stay inside private and VPN ranges.
         {"public address", Address(8, 8, 8, 8), office, none, false, false, false},
@@ -112,6 +110,7 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
 TEST(OwnSubnets, AdaptersAndTheirDirectedBroadcasts) {
     const Subnet office = {Address(10, 1, 2, 11), 0xFFFFFE00}, vpn = {Address(10, 8, 0, 23), 0xFFFFFFFF};
     const Subnet hyperV = {Address(172, 20, 16, 1), 0xFFFFF000}, loopback = {Address(127, 0, 0, 1), 0xFF000000};
+    const Subnet small = {Address(10, 1, 4, 5), 0xFFFFFFFC};
     struct Case {
         const char* name;
         std::vector<Subnet> adapters, subnets;
@@ -119,12 +118,13 @@ TEST(OwnSubnets, AdaptersAndTheirDirectedBroadcasts) {
     };
     const Case cases[] = {
         {"one adapter: the local broadcast is enough", {loopback, office}, {office}, {}},
-        {"office and a host-route VPN", {vpn, office, loopback}, {office, vpn}, {Address(10, 1, 3, 255)}},
-        {"office and a virtual switch", {office, hyperV}, {office, hyperV}, {Address(10, 1, 3, 255), Address(172, 20, 31, 255)}},
-        {"no address, twice listed", {office, {0, 0}, office, {Address(10, 1, 4, 5), 0xFFFFFFFC}}, {office, {Address(10, 1, 4, 5), 0xFFFFFFFC}},
+        {"office, a virtual switch and a host-route VPN", {hyperV, vpn, office, loopback}, {office, vpn, hyperV},
+         {Address(10, 1, 3, 255), Address(172, 20, 31, 255)}},
+        {"no address, twice listed", {office, {0, 0}, office, small}, {office, small},
          {Address(10, 1, 3, 255), Address(10, 1, 4, 7)}},
         {"no mask or holes in it: the /24 guess", {{Address(10, 1, 2, 11), 0}, {Address(10, 9, 0, 1), 0xFF00FF00}},
-         GuessedSubnets({Address(10, 1, 2, 11), Address(10, 9, 0, 1)}), {Address(10, 1, 2, 255), Address(10, 9, 0, 255)}},
+         GuessedSubnets({Address(10, 1, 2, 11), Address(10, 9, 0, 1)}),
+         {Address(10, 1, 2, 255), Address(10, 9, 0, 255)}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(AdapterSubnets(c.adapters), c.subnets) << c.name;
