@@ -10,6 +10,9 @@
 
 namespace pavlune {
 
+// The rows as IPHLPAPI.DLL lays them out on every Windows that has it.
+static_assert(sizeof(MIB_IPADDRROW) == 24);
+
 std::optional<std::vector<Subnet>> ReadAdapterSubnets() {
     using GetTable = DWORD(WINAPI*)(PMIB_IPADDRTABLE, PULONG, BOOL);
     // Not among the DLLs Windows always takes from the system: imported by
