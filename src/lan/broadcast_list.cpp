@@ -9,11 +9,8 @@ namespace pavlune {
 
 namespace {
 
-constexpr Ipv4 kSubnet24 = 0xFFFFFF00;
 constexpr std::size_t kShownSkipped = 10;
 constexpr std::size_t kShownEntryBytes = 40;
-
-bool IsLoopback(Ipv4 address) { return address >> 24 == 127; }
 
 // The ranges an organisation's own PCs and VPNs use: nothing on them is
 // reached from the internet directly.
@@ -115,22 +112,12 @@ BroadcastList ParseBroadcastList(std::string_view text) {
     return list;
 }
 
-bool InOwnSubnets(Ipv4 address, const std::vector<Ipv4>& ownAddresses) {
-    return IsLoopback(address) || std::any_of(ownAddresses.begin(), ownAddresses.end(), [&](Ipv4 own) {
-               return !IsLoopback(own) && (own & kSubnet24) == (address & kSubnet24);
-           });
-}
-
-bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses) {
-    return std::any_of(ownAddresses.begin(), ownAddresses.end(), [&](Ipv4 own) {
-        return !IsLoopback(own) && (target == own || target == (own | ~kSubnet24));
-    });
-}
-
-bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Ipv4>& ownAddresses, const std::vector<Ipv4>& targets) {
-    const bool ownKnown = std::any_of(ownAddresses.begin(), ownAddresses.end(), [](Ipv4 own) { return !IsLoopback(own); });
-    if (!ownKnown || InOwnSubnets(requester, ownAddresses) || !IsPrivate(requester)) return false;
-    const Ipv4 itsBroadcast = requester | ~kSubnet24;
+bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Subnet>& own, const std::vector<Ipv4>& targets) {
+    const bool ownKnown =
+        std::any_of(own.begin(), own.end(), [](const Subnet& subnet) { return !IsLoopback(subnet.Address); });
+    if (!ownKnown || InOwnSubnets(requester, own) || !IsPrivate(requester)) return false;
+    // The requester's mask is not known here: its subnet is guessed.
+    const Ipv4 itsBroadcast = requester | ~kGuessedMask;
     return std::none_of(targets.begin(), targets.end(),
                         [&](Ipv4 target) { return target == requester || target == itsBroadcast; });
 }

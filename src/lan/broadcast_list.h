@@ -6,16 +6,14 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace pavlune {
+#include "lan/subnets.h"
 
-// An IPv4 address in host order: 10.1.2.255 is 0x0A0102FF.
-using Ipv4 = std::uint32_t;
+namespace pavlune {
 
 // The most places the list may name; entries beyond them are skipped.
 inline constexpr std::size_t kMaxBroadcastTargets = 64;
@@ -38,19 +36,6 @@ BroadcastList ParseBroadcastList(std::string_view text);
 // "a.b.c.d": four decimal numbers 0-255 of one to three digits, nothing else.
 std::optional<Ipv4> ParseDottedIpv4(std::string_view text);
 
-// Winsock 1.1 tells this PC's addresses (gethostbyname of its own name) but
-// not their subnet masks, so every subnet of the PC is taken as its /24: the
-// common office mask, and the narrowest guess that still keeps a VPN
-// address (10.8.0.23) apart from the office (10.1.2.x) where a classful
-// guess would join them. Loopback addresses are this PC too.
-bool InOwnSubnets(Ipv4 address, const std::vector<Ipv4>& ownAddresses);
-
-// Whether a target of the list is already reached by the local broadcast:
-// this PC itself, or the broadcast address of one of its subnets. A single
-// PC of the same /24 keeps its copy: a VPN gives its PCs neighbouring
-// addresses without a broadcast between them.
-bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses);
-
 // Whether a state request from requester deserves an answer sent straight
 // back to it: it comes from outside this PC's subnets, and the answer's
 // broadcasts (the local one and the targets) do not already reach it, and
@@ -58,7 +43,7 @@ bool ReachedByLocalBroadcast(Ipv4 target, const std::vector<Ipv4>& ownAddresses)
 // 169.254/16): a PC whose firewall is open to the internet tells nobody
 // there where its user is. With no own address known nothing can be told
 // apart, and nobody is answered directly.
-bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Ipv4>& ownAddresses, const std::vector<Ipv4>& targets);
+bool NeedsDirectAnswer(Ipv4 requester, const std::vector<Subnet>& own, const std::vector<Ipv4>& targets);
 
 // The start-up box's text naming the skipped entries (the first ten, each
 // cut to 40 bytes, then how many more).

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/error.h"
+#include "lan/adapter_table.h"
 #include "lan/local_now.h"
 #include "win/handles.h"
 
@@ -63,6 +64,11 @@ std::vector<Ipv4> LanPresence::WinsockHost::OwnAddresses() {
     WSACleanup();
     std::sort(addresses.begin(), addresses.end());
     return addresses;
+}
+
+std::vector<Subnet> LanPresence::WinsockHost::OwnSubnets() {
+    if (std::optional<std::vector<Subnet>> adapters = ReadAdapterSubnets()) return *adapters;
+    return GuessedSubnets(OwnAddresses());
 }
 
 LocalTime LanPresence::WinsockHost::LocalNow() { return pavlune::LocalNow(); }

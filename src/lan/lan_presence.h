@@ -60,6 +60,7 @@ private:
         bool Send(const std::string& text, const std::vector<Ipv4>& to) override;
         LocalTime LocalNow() override;
         std::vector<Ipv4> OwnAddresses() override;
+        std::vector<Subnet> OwnSubnets() override;
         void Pause(Ticks milliseconds) override;
     };
 

@@ -42,9 +42,11 @@ bool PresenceEngine::BroadcastState(Ticks now, const std::string& payload, bool 
 
 bool PresenceEngine::SendText(const std::string& text, const std::vector<Ipv4>& alsoTo) {
     std::vector<Ipv4> to = {kLocalBroadcast};
-    // A place inside this PC's own subnets has just heard the local broadcast.
+    const std::vector<Ipv4> directed = DirectedBroadcasts(ownSubnets_);
+    to.insert(to.end(), directed.begin(), directed.end());
+    // A place inside this PC's own subnets has just heard one of those.
     for (Ipv4 target : targets_) {
-        if (!ReachedByLocalBroadcast(target, ownAddresses_)) to.push_back(target);
+        if (!ReachedByLocalBroadcast(target, ownSubnets_)) to.push_back(target);
     }
     to.insert(to.end(), alsoTo.begin(), alsoTo.end());
     return host_.Send(text, to);
@@ -101,7 +103,7 @@ void PresenceEngine::RefreshAfterChange(Ticks now) {
 }
 
 void PresenceEngine::ReadOwnAddresses(Ticks now) {
-    ownAddresses_ = host_.OwnAddresses();
+    ownSubnets_ = host_.OwnSubnets();
     addressesRead_ = now;
     addressesKnown_ = true;
 }
@@ -110,9 +112,9 @@ void PresenceEngine::ReadOwnAddresses(Ticks now) {
 // started: its own subnets are no longer what was read.
 void PresenceEngine::CheckOwnAddresses(Ticks now) {
     if (!addressesKnown_ || now - addressesRead_ < kAddressLifetime) return;
-    const std::vector<Ipv4> before = ownAddresses_;
+    const std::vector<Subnet> before = ownSubnets_;
     ReadOwnAddresses(now);
-    if (ownAddresses_ != before) NetworkChanged(now);
+    if (ownSubnets_ != before) NetworkChanged(now);
 }
 
 void PresenceEngine::Wake(Ticks now) { RunDue(now); }
@@ -180,7 +182,7 @@ void PresenceEngine::LogOff(Ticks now) {
 // to it directly as well, once for all the requests it sent meanwhile.
 void PresenceEngine::NoteRequester(std::string_view from) {
     std::optional<Ipv4> requester = ParseDottedIpv4(from);
-    if (!requester || !NeedsDirectAnswer(*requester, ownAddresses_, targets_)) return;
+    if (!requester || !NeedsDirectAnswer(*requester, ownSubnets_, targets_)) return;
     if (requesters_.size() >= kMaxDirectAnswers) return;
     if (std::find(requesters_.begin(), requesters_.end(), *requester) == requesters_.end()) {
         requesters_.push_back(*requester);

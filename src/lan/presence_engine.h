@@ -15,6 +15,7 @@
 #include "lan/broadcast_list.h"
 #include "lan/presence.h"
 #include "lan/presence_repeats.h"
+#include "lan/subnets.h"
 
 namespace pavlune {
 
@@ -31,6 +32,9 @@ public:
     virtual LocalTime LocalNow() = 0;
     // This PC's own addresses, sorted.
     virtual std::vector<Ipv4> OwnAddresses() = 0;
+    // This PC's subnets, sorted; where their masks cannot be read, its
+    // addresses with the guessed mask.
+    virtual std::vector<Subnet> OwnSubnets() { return GuessedSubnets(OwnAddresses()); }
     // Waits before the next send, while the program ends.
     virtual void Pause(Ticks milliseconds) = 0;
 
@@ -55,7 +59,8 @@ public:
 
     // Sends one presence datagram: the stamp, a backslash and the payload (a
     // replay sends the payload as it is). The same bytes go to the local
-    // broadcast, the broadcast targets beyond this PC's subnets and alsoTo.
+    // broadcast, with more than one adapter to each adapter's subnet, the
+    // broadcast targets beyond this PC's subnets and alsoTo.
     bool BroadcastState(Ticks now, const std::string& payload, bool replay, const std::vector<Ipv4>& alsoTo = {});
     // A status the user set: broadcast, then sent twice more, the same
     // bytes, in case a PC missed it; a newer status ends those repeats.
@@ -100,7 +105,7 @@ private:
     const std::string& myName_;
     std::string lastSentState_;
     std::vector<Ipv4> targets_;
-    std::vector<Ipv4> ownAddresses_;  // sorted; read at each state request of this PC and when old
+    std::vector<Subnet> ownSubnets_;  // sorted; read at each state request of this PC and when old
     Ticks addressesRead_ = 0;
     bool addressesKnown_ = false;
     Schedule settling_;               // a change waits for the network to settle

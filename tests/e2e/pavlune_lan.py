@@ -307,12 +307,13 @@ class Lan:
     """with Lan(3) as lan: lan.pcs[0] ...
 
     versions: the Windows version each PC's prefix reports (win98, winxp,
-    ...), one for all or a list; None keeps Wine's default. office: the four
-    PCs of scripts/lib/lan's office of two subnets instead of one bridge."""
+    ...), one for all or a list; None keeps Wine's default. layout: the four
+    PCs of scripts/lib/lan's "office" of two subnets or of its "vpn23" and
+    "vpn25" layouts instead of one bridge."""
 
-    def __init__(self, count=1, versions=None, office=False):
-        self.office = office
-        count = 4 if office else count
+    def __init__(self, count=1, versions=None, layout=None):
+        self.layout = layout
+        count = 4 if layout else count
         self.count = count
         self.versions = versions if isinstance(versions, list) else [versions] * count
         self.name = f"pvl{os.getpid() % 100000}"
@@ -322,7 +323,7 @@ class Lan:
     def __enter__(self):
         try:
             self.work = Path(tempfile.mkdtemp(prefix="pavlune-e2e-", dir=ROOT / "build"))
-            layout = ["office", self.name] if self.office else ["create", self.name, str(self.count)]
+            layout = [self.layout, self.name] if self.layout else ["create", self.name, str(self.count)]
             subprocess.run([str(LIB / "lan"), *layout], check=True)
             for index in range(1, self.count + 1):
                 self.pcs.append(PC(self, index, self.versions[index - 1]))

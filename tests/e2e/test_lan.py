@@ -205,13 +205,12 @@ FLOOR_1, FLOOR_2 = "10.59.1.255", "10.59.2.255"
 STAMP = rb"\d{4}/\d\d/\d\d \d\d:\d\d:\d\d"
 
 
-class OfficeTest(unittest.TestCase):
-    """Two floors joined by a router that forwards directed broadcasts: A on
-    floor 1, B on floor 2, C at home reached only through the router's host
-    route (a VPN); D on floor 2 runs no Pavlune, it listens and floods."""
+class LayoutTest(unittest.TestCase):
+    """Four PCs of a layout of scripts/lib/lan; D runs no Pavlune."""
+    LAYOUT = None
 
     def setUp(self):
-        self.lan = Lan(office=True).__enter__()
+        self.lan = Lan(layout=self.LAYOUT).__enter__()
         self.addCleanup(self.lan.__exit__, None, None, None)
         self.a, self.b, self.c, self.d = self.lan.pcs
         self.processes = {}
@@ -240,6 +239,13 @@ class OfficeTest(unittest.TestCase):
         seen = lambda: self.whereabouts(pc).get(name) if name else self.whereabouts(pc)  # noqa: E731
         wait_until(lambda: seen() == expected, seconds, step=0.1)
         self.assertEqual(seen(), expected, f"{name or 'the list'} at PC {pc.index}")
+
+
+class OfficeTest(LayoutTest):
+    """Two floors joined by a router that forwards directed broadcasts: A on
+    floor 1, B on floor 2, C at home reached only through the router's host
+    route (a VPN); D on floor 2 listens and floods."""
+    LAYOUT = "office"
 
     def test_presence_across_the_router_and_over_the_vpn(self):
         a_name, b_name, c_name = (NAMES[i].split("\\")[0] for i in (1, 2, 3))
@@ -322,6 +328,38 @@ class OfficeTest(unittest.TestCase):
         self.assertGreaterEqual(len(from_a), 1, "home got no answer")
         self.assertLessEqual(len(from_a), answers.most_at_one_per(self.a.address, 0.5), f"{len(from_a)} answers")
         self.stop(self.a)
+
+
+class TwoAdapterTest(LayoutTest):
+    """A has a second adapter, a VPN whose far end C runs no Pavlune and
+    takes A's default route. B and D are on the other /24 of a /23 office."""
+    LAYOUT, BROADCAST_TO = "vpn23", None
+
+    def test_the_office_hears_a_pc_whose_default_route_is_a_vpn(self):
+        a_name, b_name = (NAMES[i].split("\\")[0] for i in (1, 2))
+        self.settings(self.a, self.BROADCAST_TO)
+        self.start(self.b)
+        self.assertTrue(self.b.open_status_list())
+        self.assertTrue(self.b.choose_message(2))
+        # A's request at start-up and A's status go out by the office adapter's broadcast too.
+        self.start(self.a)
+        self.assertTrue(self.a.open_status_list())
+        self.wait_list(self.a, "外出", b_name)
+        self.assertTrue(self.a.choose_message())
+        self.wait_list(self.b, "会議中", a_name)
+        # D is in A's subnet or in the list: A's answers are broadcasts only, two a round.
+        time.sleep(5)  # A's own requests and status repeats are over
+        answers = self.d.peer_listen(5963, 5)
+        self.d.peer_send("255.255.255.255", 5963, encode("2002/01/01 00:00:00\\\\GETSTATE\\ \\嵐\\x") + b"\0")
+        heard = [host for host, _, _ in answers.collect()]
+        self.assertEqual(heard.count(self.a.address), 2, heard)
+        self.stop(self.a)
+        self.stop(self.b)
+
+
+class HalfSubnetTest(TwoAdapterTest):
+    """The same on a /25: B and D are in the other half, which A lists."""
+    LAYOUT, BROADCAST_TO = "vpn25", "10.59.63.255"
 
 
 if __name__ == "__main__":

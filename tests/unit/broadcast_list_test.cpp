@@ -51,17 +51,20 @@ TEST(ParseBroadcastList, EntriesBeyondTheLimitAreSkipped) {
 }
 
 TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
-    const std::vector<Ipv4> office = {Address(10, 1, 2, 11)};
-    const std::vector<Ipv4> officeAndVpn = {Address(192, 168, 1, 5), Address(10, 8, 0, 23)};
-    const std::vector<Ipv4> loopbackOnly = {Address(127, 0, 1, 1)};
+    const std::vector<Subnet> office = GuessedSubnets({Address(10, 1, 2, 11)});
+    const std::vector<Subnet> officeAndVpn = GuessedSubnets({Address(192, 168, 1, 5), Address(10, 8, 0, 23)});
+    const std::vector<Subnet> loopbackOnly = GuessedSubnets({Address(127, 0, 1, 1)});
+    const std::vector<Subnet> wide = {{Address(10, 1, 2, 11), 0xFFFFFE00}};
+    const std::vector<Subnet> half = {{Address(10, 1, 2, 11), 0xFFFFFF80}};
     const std::vector<Ipv4> floorTwo = {Address(10, 1, 3, 255)};
     struct Case {
         const char* name;
         Ipv4 address;
-        const std::vector<Ipv4>& own;
+        const std::vector<Subnet>& own;
         const std::vector<Ipv4>& targets;
         bool inOwn, reached, direct;
     };
+    const std::vector<Subnet> noSubnet;
     const std::vector<Ipv4> none;
     const Case cases[] = {
         {"same /24", Address(10, 1, 2, 200), office, none, true, false, false},
@@ -75,8 +78,15 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
         {"loopback is this PC", Address(127, 0, 0, 1), office, none, true, false, false},
         {"second adapter's subnet", Address(10, 8, 0, 1), officeAndVpn, none, true, false, false},
         {"second adapter's broadcast", Address(10, 8, 0, 255), officeAndVpn, none, true, true, false},
-        {"no own address known", Address(10, 8, 0, 23), none, none, false, false, false},
+        {"no own address known", Address(10, 8, 0, 23), noSubnet, none, false, false, false},
         {"only a loopback name known", Address(10, 8, 0, 23), loopbackOnly, none, false, false, false},
+        // The real masks: a /23 office answers its other half by broadcast alone,
+        // a /25 office reaches the other half only through the list.
+        {"/23: the other /24 is own", Address(10, 1, 3, 7), wide, none, true, false, false},
+        {"/23: the one beyond", Address(10, 1, 4, 7), wide, none, false, false, true},
+        {"/25: the other half is beyond", Address(10, 1, 2, 200), half, none, false, false, true},
+        {"/25: its broadcast", Address(10, 1, 2, 127), half, none, true, true, false},
+        {"/25: the other half's broadcast is a target", Address(10, 1, 2, 255), half, none, false, false, true},
         {"limited broadcast as a source", Address(255, 255, 255, 255), office, none, false, false, false},
         // Answers beyond the router stay inside private and VPN ranges.
         {"public address", Address(8, 8, 8, 8), office, none, false, false, false},
@@ -94,6 +104,31 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
         EXPECT_EQ(InOwnSubnets(c.address, c.own), c.inOwn) << c.name;
         EXPECT_EQ(ReachedByLocalBroadcast(c.address, c.own), c.reached) << c.name;
         EXPECT_EQ(NeedsDirectAnswer(c.address, c.own, c.targets), c.direct) << c.name;
+    }
+}
+
+TEST(OwnSubnets, AdaptersAndTheirDirectedBroadcasts) {
+    const Subnet office = {Address(10, 1, 2, 11), 0xFFFFFE00}, vpn = {Address(10, 8, 0, 23), 0xFFFFFFFF};
+    const Subnet hyperV = {Address(172, 20, 16, 1), 0xFFFFF000}, loopback = {Address(127, 0, 0, 1), 0xFF000000};
+    const Subnet small = {Address(10, 1, 4, 5), 0xFFFFFFFC};
+    struct Case {
+        const char* name;
+        std::vector<Subnet> adapters, subnets;
+        std::vector<Ipv4> broadcasts;
+    };
+    const Case cases[] = {
+        {"one adapter: the local broadcast is enough", {loopback, office}, {office}, {}},
+        {"office, a virtual switch and a host-route VPN", {hyperV, vpn, office, loopback}, {office, vpn, hyperV},
+         {Address(10, 1, 3, 255), Address(172, 20, 31, 255)}},
+        {"no address, twice listed", {office, {0, 0}, office, small}, {office, small},
+         {Address(10, 1, 3, 255), Address(10, 1, 4, 7)}},
+        {"no mask or holes in it: the /24 guess", {{Address(10, 1, 2, 11), 0}, {Address(10, 9, 0, 1), 0xFF00FF00}},
+         GuessedSubnets({Address(10, 1, 2, 11), Address(10, 9, 0, 1)}),
+         {Address(10, 1, 2, 255), Address(10, 9, 0, 255)}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(AdapterSubnets(c.adapters), c.subnets) << c.name;
+        EXPECT_EQ(DirectedBroadcasts(c.subnets), c.broadcasts) << c.name;
     }
 }
 
