@@ -130,9 +130,9 @@ TEST(PoliciesLetSaverShow, OnlyTheMessageSaverItselfOrNoPolicy) {
     for (const Case& c : cases) EXPECT_EQ(PoliciesLetSaverShow(c.policies, "ssmarque.scr"), c.shows) << c.name;
 }
 
-// Events: S a message starts the sign, r a look finds the saver running,
-// . a look finds it stopped, u an unlock. Each event that ends the sign
-// shows as B in the result, any other as a blank.
+// Events: S a message starts the sign (P with a password saver), r a look
+// finds the saver running, . a look finds it stopped, l a lock, u an unlock.
+// Each event that ends the sign shows as B in the result, any other as a blank.
 TEST(AwaySignWatch, TheSignEndsWhenTheSaverStopsOrAnUnlockComes) {
     struct Case {
         const char* events;
@@ -143,21 +143,37 @@ TEST(AwaySignWatch, TheSignEndsWhenTheSaverStopsOrAnUnlockComes) {
         {"r.u", "   "},            // no message, no sign
         {"S.u.", "  B "},          // an unlock before the saver was seen
         {"Sru.", "  B "},          // the unlock ended it; the stopped saver adds nothing
-        {"S..........r.u", "             B"},  // no saver within ten looks: only the unlock ends it
+        {"S..............r.u", "                B "},  // a saver long after the message still ends it
         {"Sr.Sr.", "  B  B"},      // each message its own return
+        {"Pr..u.", "    B "},      // a bumped mouse stops a password saver; the unlock ends the sign
+        {"Srl..u", "     B"},      // a lock seen while the sign is up asks for the unlock too
+        {"lSr.", "   B"},          // a lock before the message belongs to no sign
     };
     for (const Case& c : cases) {
         AwaySignWatch watch;
         std::string ends;
         for (const char* event = c.events; *event; ++event) {
             bool ended = false;
-            if (*event == 'S') watch.Started();
+            if (*event == 'S' || *event == 'P') watch.Started(*event == 'P');
+            else if (*event == 'l') watch.Locked();
             else if (*event == 'u') ended = watch.Unlocked();
             else ended = watch.Look(*event == 'r');
             ends += ended ? 'B' : ' ';
         }
         EXPECT_EQ(ends, c.ends) << c.events;
     }
+}
+
+// Quick looks while the saver is on its way or runs, slow ones once it is late.
+TEST(AwaySignWatch, LooksSlowlyOnlyOnceTheSaverIsLate) {
+    AwaySignWatch watch;
+    watch.Started(false);
+    std::string pace;
+    for (char look : std::string("..........r")) {
+        watch.Look(look == 'r');
+        pace += watch.LookingSlowly() ? 's' : 'q';
+    }
+    EXPECT_EQ(pace, "qqqqqqqqqsq");
 }
 
 }  // namespace
