@@ -25,9 +25,8 @@ bool AwaySignWatch::Look(bool saverRunning) {
     return false;
 }
 
-void AwaySignWatch::Locked() {
-    if (state_ != State::None) unlockOnly_ = true;
-}
+// A lock with no sign up is forgotten at the next message.
+void AwaySignWatch::Locked() { unlockOnly_ = true; }
 
 bool AwaySignWatch::Unlocked() {
     const bool up = state_ != State::None;
