@@ -68,15 +68,8 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     backAtDesk_ = std::make_unique<BackAtDesk>(context.Dialogs, [this] { CameBack(); });
     WireCommands();
     presence_ = std::make_unique<LanPresence>(Handle(), context.Instance, context.Dialogs, MyName);
-    // Windows may end the process right after the session's end: the user's
-    // own settings go back first, then the options are saved (seven writes
-    // of a file that may be on a slow share).
-    session_ = std::make_unique<SessionRoads>(SessionRoads::Context{Handle(), context.Dialogs, *presence_,
-                                                                     *backAtDesk_, introduced_, [this] {
-                                                                         ending_ = true;
-                                                                         RestoreSystemSettings();
-                                                                         FormDestroy();
-                                                                     }});
+    session_ = std::make_unique<SessionRoads>(SessionRoads::Context{
+        Handle(), context.Dialogs, *presence_, *backAtDesk_, introduced_, [this] { SessionEnds(); }});
     WithErrorBox(context_.Dialogs, Handle(), [this] { FormCreate(); });
 }
 
@@ -247,6 +240,15 @@ void TPavluneMainForm::Close() {
     ending_ = true;
     FormClose();
     PostQuitMessage(0);
+}
+
+// Windows may end the process right after the session's end: the user's
+// own settings go back first, then the options are saved (seven writes of a
+// file that may be on a slow share).
+void TPavluneMainForm::SessionEnds() {
+    ending_ = true;
+    RestoreSystemSettings();
+    FormDestroy();
 }
 
 bool TPavluneMainForm::FormCloseQuery() {

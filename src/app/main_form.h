@@ -93,6 +93,7 @@ private:
     void FormCreate();
     bool AskMyName(SettingsFile& settings);
     bool FormCloseQuery();
+    void SessionEnds();
     void FormClose();
     void RestoreSystemSettings() noexcept;
 

@@ -306,9 +306,8 @@ TEST_F(MainFormTest, BackAtTheDeskTheDefaultMessageGoesOutUnlessTheItemIsOff) {
     }
 }
 
-// The 9x line waits for the saver a message started; meanwhile the status repeats reach the wire
-// (this PC hears its own: a colleague's log-off record for it is undone) and a colleague's state
-// request, sent once the repeats are over, is answered.
+// While the 9x line waits for the saver, the repeats reach the wire (this PC hears them: a log-off
+// record for it is undone) and a colleague's request, once the repeats are over, is answered.
 TEST_F(MainFormTest, WhileThe9xSaverRunsRepeatsGoOutAndRequestsAreAnswered) {
     if (test::ReportedVersion().dwPlatformId == VER_PLATFORM_WIN32_NT) GTEST_SKIP() << "the 9x line";
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
@@ -337,8 +336,8 @@ TEST_F(MainFormTest, WhileThe9xSaverRunsRepeatsGoOutAndRequestsAreAnswered) {
 }
 
 // A saver fixed by the administrator: the message goes to the LAN, a box
-// says once why the screen stays as it is, and neither the saver's text nor
-// SYSTEM.INI is touched.
+// says once why the screen stays as it is, neither the saver's text nor
+// SYSTEM.INI is touched, and on the NT line the unlock ends the sign.
 TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
     constexpr const char* kPolicy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
@@ -354,6 +353,8 @@ TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
     form_->MessageItemClick({"会議中", false, ""});
     form_->MessageItemClick({"会議中", false, ""});
     EXPECT_EQ(Count(Heard(wire), "\\会議中\\"), 2);
+    SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, kSessionUnlock, 0);
+    EXPECT_EQ(Count(Heard(wire), "\\在席\\"), form_->VersionInfo.Nt ? 1 : 0) << "the unlock ends the sign";
     EXPECT_EQ(dialogs_.Messages.size(), 1u) << "the box comes once";
     EXPECT_EQ(form_->SaverText().ExchangeSaverText(settingsName, "元の文"), "元の文");
     EXPECT_EQ(ReadFileBytes(test::WindowsDirectory() + "\\system.ini"), systemIni);
