@@ -290,8 +290,7 @@ TEST_F(LanPresenceTest, LogOffIsNotHeardByItselfAndStopsListening) {
     EXPECT_EQ(presence_->LastSentState(), once) << "a second log-off was sent";
 }
 
-// A cancelled end of the session: listening again, its last status told once
-// more (the same bytes), and once its own round is over a colleague's request answered.
+// A cancelled end of the session: listening, its last status told again, a colleague's request answered.
 TEST_F(LanPresenceTest, ReopenedAfterLogOffListensAndTellsItsLastStatusAgain) {
     RawSocket other(kTestPort);
     presence_->BroadcastState(std::string("在席\\") + kMyName, false);

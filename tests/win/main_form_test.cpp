@@ -283,17 +283,16 @@ TEST_F(MainFormTest, BackAtTheDeskTheDefaultMessageGoesOutUnlessTheItemIsOff) {
         Start();
         const std::string saver = test::SystemDirectory() + "\\" + form_->Launcher().MessageSaverPath();
         ASSERT_TRUE(CopyFileA(test::StandIn("standin_saver").c_str(), saver.c_str(), FALSE)) << saver;
-        const bool unlock = std::string(setting) == "unlock";
+        const bool unlock = std::string(setting) == "unlock", lock = std::string(setting) == "lock";
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, !unlock, nullptr, 0);  // the idle start's saver
         form_->MessageItemClick({"会議中", false, ""});
         PumpFor(1500);
-        const bool lock = std::string(setting) == "lock";  // a password saver: the flag going off is no return
         SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, lock ? kSessionLock : unlock ? kSessionUnlock : 0, 0);
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
         PumpFor(1500);
         std::vector<std::string> heard = Heard(wire);
         if (lock && form_->VersionInfo.Nt) {
-            EXPECT_EQ(Count(heard, "\\在席\\山田"), 0) << "back before the unlock";
+            EXPECT_EQ(Count(heard, "\\在席\\山田"), 0) << "a password saver's flag going off is no return";
             SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, kSessionUnlock, 0);
             for (const std::string& later : Heard(wire)) heard.push_back(later);
         }
@@ -329,7 +328,6 @@ TEST_F(MainFormTest, WhileThe9xSaverRunsRepeatsGoOutAndRequestsAreAnswered) {
     script.Start(500);
     form_->MessageItemClick({"会議中", false, ""});
     EXPECT_EQ(seen, "BB");
-    SetEnvironmentVariableA("PAVLUNE_STANDIN_MS", nullptr);
     CloseAndPump();
     Finish();
     for (int wait = 0; wait < 50 && !DeleteFileA(saver.c_str()); ++wait) Sleep(100);
@@ -585,8 +583,8 @@ TEST_F(MainFormTest, SessionEndSavesTheSettings) {
     EXPECT_FALSE(FileExists(Path("Pavlune.INI"))) << "the settings are written once";
 }
 
-// Another program refuses the session's end: the LAN hears the log-off, then at once a state request
-// and the last status (the same bytes); a status chosen afterwards goes out with its repeats.
+// Another program refuses the session's end: the LAN hears the log-off, then at once a state request and the
+// last status (the same bytes); a status chosen later goes out with its repeats, and a wake tells it again.
 TEST_F(MainFormTest, CancelledSessionEndPutsThePcBackOnTheLan) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=山田\r\n");
@@ -603,8 +601,9 @@ TEST_F(MainFormTest, CancelledSessionEndPutsThePcBackOnTheLan) {
     EXPECT_EQ(Count(heard, "\\GETSTATE\\ \\山田"), 1);
     EXPECT_EQ(std::count(heard.begin(), heard.end(), status), 1);
     form_->Presence().SendStatus(StatusPayload("外出", "山田"));
-    PumpFor(3500);
-    EXPECT_EQ(Count(Heard(wire), "\\外出\\山田"), 3) << "the status and its two repeats";
+    SendMessageA(form_->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    PumpFor(4000);
+    EXPECT_EQ(Count(Heard(wire), "\\外出\\山田"), 4) << "the status, its two repeats, once more 3 s after the wake";
     CloseAndPump();
     Finish();
 }
