@@ -66,9 +66,11 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     launcher_ = std::make_unique<SaverLauncher>(SaverLauncher::Context{
         Handle(), VersionInfo, commandMenu_, saverText_, context.Dialogs, commandImages_.get(),
         [this] { presence_->ClearLastSentState(); }, ChangeFileExt(context.ExePath, ".TXT"), programFolder_});
-    backAtDesk_ = std::make_unique<BackAtDesk>(Handle(), context.Dialogs, [this] { CameBack(); });
+    backAtDesk_ = std::make_unique<BackAtDesk>(context.Dialogs, [this] { CameBack(); });
     WireCommands();
     presence_ = std::make_unique<LanPresence>(Handle(), context.Instance, context.Dialogs, MyName);
+    session_ = std::make_unique<SessionRoads>(SessionRoads::Context{
+        Handle(), context.Dialogs, *presence_, *backAtDesk_, introduced_, [this] { SessionEnds(); }});
     WithErrorBox(context_.Dialogs, Handle(), [this] { FormCreate(); });
 }
 
@@ -77,6 +79,7 @@ TPavluneMainForm::~TPavluneMainForm() {
     // to this form, so they stop before anything of it goes.
     StopWatchers();
     RestoreSystemSettings();
+    session_.reset();
     presence_.reset();
     backAtDesk_.reset();
     launcher_.reset();
@@ -112,16 +115,10 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             TrayIconMessage(lParam);
             break;
         case WM_WTSSESSION_CHANGE_NOTICE:
-            backAtDesk_->SessionChanged(wParam);
+            session_->SessionChanged(wParam);
             break;
         case WM_POWERBROADCAST:
-            // Awake again: the LAN may have changed under a sleeping PC. One
-            // that has not yet introduced itself (the first-start question is
-            // open) says nothing yet.
-            if (introduced_ && (wParam == PBT_APMRESUMESUSPEND || wParam == PBT_APMRESUMEAUTOMATIC ||
-                                wParam == PBT_APMRESUMECRITICAL)) {
-                presence_->NetworkChanged();
-            }
+            session_->PowerChanged(wParam);
             break;
         case WM_MEASUREITEM:
         case WM_DRAWITEM:
@@ -131,16 +128,9 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             Close();
             return 0;
         case WM_QUERYENDSESSION:
-            return FormCloseQuery();
+            return session_->QueryEnd();
         case WM_ENDSESSION:
-            // Windows may end the process right after this message: the
-            // user's own settings go back first, then the options are saved
-            // (seven writes of a file that may be on a slow share).
-            if (wParam) {
-                ending_ = true;
-                RestoreSystemSettings();
-                FormDestroy();
-            }
+            session_->End(wParam != FALSE);
             return 0;
     }
     // The shell restarted, or the screen's scale changed: without the icon
@@ -254,10 +244,17 @@ void TPavluneMainForm::Close() {
     PostQuitMessage(0);
 }
 
-// A program closed before it asked the LAN for its states (during the
-// first-start question) has said nothing there, and leaves without a word.
+// Windows may end the process right after the session's end: the user's
+// own settings go back first, then the options are saved (seven writes of a
+// file that may be on a slow share).
+void TPavluneMainForm::SessionEnds() {
+    ending_ = true;
+    RestoreSystemSettings();
+    FormDestroy();
+}
+
 bool TPavluneMainForm::FormCloseQuery() {
-    if (introduced_) presence_->LogOff();
+    session_->LeaveLan();
     return true;
 }
 
@@ -342,8 +339,9 @@ void TPavluneMainForm::WireCommands() {
 void TPavluneMainForm::TrayIconMessage(LPARAM lParam) {
     // Until the first-start question is answered there is no name to send
     // a message with: the icon waits for the answer. A second select that
-    // the shell sends while a menu is open would open it again behind it.
-    if (asking_ || menuOpen_) return;
+    // the shell sends while a menu is open would open it again behind it,
+    // and a message while the saver it started runs would start another.
+    if (asking_ || menuOpen_ || launcher_->AwaitingSaver()) return;
     POINT at{};
     GetCursorPos(&at);
     switch (tray_->Translate(static_cast<UINT>(lParam))) {
@@ -410,6 +408,7 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     // learns why the screen stays as it is, and nothing is touched.
     if (!launcher_->MessageSaverCanShow()) {
         SendStatus(message);
+        if (VersionInfo.Nt) SignStarted();
         TellOnce(saverFixedTold_,
                  "このPCのスクリーンセーバーは管理者が設定しているため、伝言を画面に表示できません。"
                  "伝言はほかの人に送りました。");
@@ -433,7 +432,7 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
     if (commandMenu_.IsChecked("RMenu3D")) previousDemoType = saverText_.ExchangeSaverDemoType(settingsName, "0");
     SendStatus(message);
     if (launcher_->StartSaver(launcher_->MessageSaverPath(), false)) backAtDesk_->SaverEnded();
-    else if (VersionInfo.Nt) backAtDesk_->SignStarted();
+    else if (VersionInfo.Nt) SignStarted();
 
     if (commandMenu_.IsChecked("RMenuScreenSaverJack")) {
         // On Vista to 11 every message ends here. The message stays for the
@@ -452,6 +451,11 @@ void TPavluneMainForm::MessageItemClick(const MessageChoice& choice) {
 // default one of a double-click, and the return to the desk.
 void TPavluneMainForm::SendStatus(const std::string& whereabouts) {
     presence_->SendStatus(StatusPayload(whereabouts, MyName));
+}
+
+// The administrator's saver, or the message saver through the idle time-out.
+void TPavluneMainForm::SignStarted() {
+    backAtDesk_->SignStarted(session_->HearsUnlocks(), password_.ReadPasswordState());
 }
 
 // Back at the desk, the table says so without a click: the default message

@@ -11,6 +11,7 @@
 
 #include "app/command_menu.h"
 #include "app/name_dialog.h"
+#include "app/session_roads.h"
 #include "app/tray_icon.h"
 #include "lan/lan_presence.h"
 #include "menu/message_menu_loader.h"
@@ -92,6 +93,7 @@ private:
     void FormCreate();
     bool AskMyName(SettingsFile& settings);
     bool FormCloseQuery();
+    void SessionEnds();
     void FormClose();
     void RestoreSystemSettings() noexcept;
 
@@ -111,6 +113,7 @@ private:
     void RMenuPasswordChangeClick();
     void StartDesktopWatcher();
     void SendStatus(const std::string& whereabouts);
+    void SignStarted();
     void CameBack();
     void TellOnce(bool& told, const std::string& text);
     void DefinitionFolderChanged();
@@ -129,6 +132,7 @@ private:
     std::unique_ptr<LanPresence> presence_;
     std::unique_ptr<SaverLauncher> launcher_;
     std::unique_ptr<BackAtDesk> backAtDesk_;
+    std::unique_ptr<SessionRoads> session_;
     PasswordOptions password_;
     WindowTimer quietReload_;               // an edit caught half-way waits for a quiet folder
     DWORD firstNotice_ = 0;                 // of the notices that quietReload_ waits out

@@ -107,7 +107,11 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
       engine_(host_, myName, GetTickCount() ^ (GetCurrentProcessId() << 16)),
       pendingRefill_(dialogs, [this] { RefillOpenList(); }),
       wake_(dialogs, [this] { Woken(); }) {
-    udp1_ = std::make_unique<TUdpEndpoint>(dialogs);
+    OpenEndpoints();
+}
+
+void LanPresence::OpenEndpoints() {
+    udp1_ = std::make_unique<TUdpEndpoint>(dialogs_);
     udp1_->RemoteHost = kSiteBroadcastAddress;
     udp1_->RemotePort = kPresencePort;
     udp1_->OnDataReceived = [this](TUdpEndpoint& sender, int count, const std::string& from, int port) {
@@ -115,7 +119,7 @@ LanPresence::LanPresence(HWND mainWindow, HINSTANCE instance, UserDialogs& dialo
     };
     udp1_->SetLocalPort(kMessagePort);
 
-    udp2_ = std::make_unique<TUdpEndpoint>(dialogs);
+    udp2_ = std::make_unique<TUdpEndpoint>(dialogs_);
     udp2_->RemotePort = kMessagePort;
     udp2_->OnDataReceived = [this](TUdpEndpoint& sender, int count, const std::string& from, int port) {
         Udp2DataReceived(sender, count, from, port);
@@ -181,13 +185,33 @@ void LanPresence::LogOff() {
     waitingMessages_.clear();
     // Off the presence port first, so this instance does not hear itself leave.
     if (udp2_) udp2_->SetLocalPort(0);
+    stateBeforeLogOff_ = engine_.LastSentState();
     engine_.LogOff(GetTickCount());
     for (auto* endpoint : {&udp1_, &udp2_}) {
         if (!*endpoint) continue;
         (*endpoint)->OnDataReceived = nullptr;
-        if (receiving_ > 0) released_.push_back(std::move(*endpoint));
-        else endpoint->reset();
+        if (receiving_ == 0) {
+            endpoint->reset();
+            continue;
+        }
+        // Kept until its notification returns, but off its port, which a
+        // cancelled end of the session opens again.
+        (*endpoint)->SetLocalPort(0);
+        released_.push_back(std::move(*endpoint));
     }
+}
+
+// The colleagues heard this PC leave and dropped its row; whatever changed
+// meanwhile was missed. The same bytes as before the log-off, so the stamp
+// still says when the status was set.
+void LanPresence::Reopen() {
+    if (!engine_.LoggedOff()) return;
+    engine_.Resume();
+    OpenEndpoints();
+    Drive([&](Ticks now) {
+        engine_.RequestStates(now);
+        if (!stateBeforeLogOff_.empty()) engine_.BroadcastState(now, stateBeforeLogOff_, true);
+    });
 }
 
 void LanPresence::N8Click() { ShowStatusList(true); }

@@ -39,6 +39,10 @@ public:
     void NetworkChanged();
     // Stops listening and tells everybody this user has gone. Runs once.
     void LogOff();
+    // After a log-off whose session's end was cancelled: listens again, asks
+    // everybody for their state and tells the last status once more.
+    void Reopen();
+    bool LoggedOff() const { return engine_.LoggedOff(); }
     // Opens the status list (created on first use) filled from the table,
     // in front with the keyboard.
     void N8Click();
@@ -64,6 +68,7 @@ private:
         void Pause(Ticks milliseconds) override;
     };
 
+    void OpenEndpoints();
     void Udp2DataReceived(TUdpEndpoint& sender, int numberBytes, const std::string& fromIp, int port);
     void ShowStatusList(bool activate);
     void RefillOpenList();
@@ -94,6 +99,7 @@ private:
     Ticks wakeDue_ = 0;
     std::deque<std::string> waitingMessages_;
     bool showingMessage_ = false;
+    std::string stateBeforeLogOff_;
 };
 
 }  // namespace pavlune

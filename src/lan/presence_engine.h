@@ -81,6 +81,8 @@ public:
     void SetRepeatMinutes(unsigned minutes);
     // Tells everybody this user has gone, and then falls silent. Runs once.
     void LogOff(Ticks now);
+    // Back on the LAN after a log-off that did not end the session.
+    void Resume() { loggedOff_ = false; }
     // After a screen saver the program waited for, nothing is replayed or repeated.
     void ClearLastSentState(Ticks now);
     void SetBroadcastTargets(std::vector<Ipv4> targets) { targets_ = std::move(targets); }

@@ -1,45 +1,47 @@
 #include "saver/back_at_desk.h"
 
-#include "win/win_util.h"
+#include <optional>
 
 namespace pavlune {
 
 namespace {
 constexpr UINT kLookMilliseconds = 1000;
-constexpr DWORD kNotifyForThisSession = 0;
-using RegisterSessionNotification = BOOL(WINAPI*)(HWND, DWORD);
-using UnRegisterSessionNotification = BOOL(WINAPI*)(HWND);
+constexpr UINT kSlowLookMilliseconds = 5000;
+// SPI_GETSCREENSAVESECURE, answered from Windows Vista on.
+constexpr UINT kGetScreenSaveSecure = 0x0076;
+
+// Empty where the system cannot say (Windows 95 and NT4).
+std::optional<bool> SaverRunning() {
+    BOOL running = FALSE;
+    if (!SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0)) return std::nullopt;
+    return running != FALSE;
+}
 }  // namespace
 
-// Windows 95 to 2000 have no session notices: the library or its function
-// is missing there, and only the saver flag tells of a return.
-BackAtDesk::BackAtDesk(HWND mainWindow, UserDialogs& dialogs, std::function<void()> cameBack)
-    : mainWindow_(mainWindow), cameBack_(std::move(cameBack)), look_(dialogs, [this] { Look(); }) {
-    sessions_.reset(LoadSystemLibrary("WTSAPI32.DLL"));
-    auto registerNotices = ProcAddress<RegisterSessionNotification>(sessions_.get(), "WTSRegisterSessionNotification");
-    if (!registerNotices || !registerNotices(mainWindow_, kNotifyForThisSession)) sessions_.reset();
-}
-
-BackAtDesk::~BackAtDesk() {
-    auto unregister = ProcAddress<UnRegisterSessionNotification>(sessions_.get(), "WTSUnRegisterSessionNotification");
-    if (unregister) unregister(mainWindow_);
-}
+BackAtDesk::BackAtDesk(UserDialogs& dialogs, std::function<void()> cameBack)
+    : cameBack_(std::move(cameBack)), look_(dialogs, [this] { Look(); }) {}
 
 // Looked at only while the sign is up: an idle program wakes for nothing.
-void BackAtDesk::SignStarted() {
-    watch_.Started();
-    look_.Start(kLookMilliseconds);
+// Where neither the flag nor an unlock can end the sign (NT4), none is
+// watched. A password saver stops at a bumped mouse and leaves the
+// workstation locked; without unlocks to hear, its flag is all there is.
+void BackAtDesk::SignStarted(bool unlockHeard, bool passwordOn) {
+    const bool flagKnown = SaverRunning().has_value();
+    if (!flagKnown && !unlockHeard) return;
+    BOOL secure = FALSE;
+    if (!SystemParametersInfoA(kGetScreenSaveSecure, 0, &secure, 0)) secure = passwordOn;
+    watch_.Started(unlockHeard && (secure || !flagKnown));
+    if (flagKnown) look_.Start(kLookMilliseconds);
+    else look_.Stop();
 }
 
 void BackAtDesk::Look() {
-    BOOL running = FALSE;
-    if (!SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0)) running = FALSE;
-    if (watch_.Look(running != FALSE)) cameBack_();
-    if (watch_.Looking()) look_.Start(kLookMilliseconds);
+    if (watch_.Look(SaverRunning().value_or(false))) cameBack_();
+    if (watch_.Looking()) look_.Start(watch_.LookingSlowly() ? kSlowLookMilliseconds : kLookMilliseconds);
 }
 
-void BackAtDesk::SessionChanged(WPARAM event) {
-    if (event != kSessionUnlock || !watch_.Unlocked()) return;
+void BackAtDesk::Unlocked() {
+    if (!watch_.Unlocked()) return;
     look_.Stop();
     cameBack_();
 }

@@ -53,6 +53,26 @@ int CompareDisplayNames(const std::string& a, const std::string& b) {
 
 SaverLauncher::SaverLauncher(Context context) : context_(std::move(context)) {}
 
+namespace {
+// The window's thread goes on while the saver shows: colleagues' state
+// requests are answered and the status repeats go out. A quit posted
+// meanwhile (the program was closed) ends the wait and goes back in the
+// queue for the main loop.
+void AwaitProcess(HANDLE process) {
+    while (MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+}  // namespace
+
 bool SaverLauncher::StartSaver(const std::string& path, bool direct) {
     bool wasActive = ReadScreenSaverActive();
     if (!context_.Version.Nt || direct) return StartAsProcess(path, wasActive);
@@ -76,7 +96,9 @@ bool SaverLauncher::StartAsProcess(const std::string& path, bool wasActive) {
     if (started) {
         UniqueHandle thread(process.hThread);
         UniqueHandle saver(process.hProcess);
-        WaitForSingleObject(saver.get(), INFINITE);
+        awaiting_ = true;
+        AwaitProcess(saver.get());
+        awaiting_ = false;
     }
     if (wasActive) WriteScreenSaverActive(true);
     // The user is back: the next message is news even if it is the same.

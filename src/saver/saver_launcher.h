@@ -49,6 +49,8 @@ public:
     // thread sleeping meanwhile. True when the saver ran as a process and
     // has ended.
     bool StartSaver(const std::string& path, bool direct);
+    // A saver started as a process is running; the window's messages go on meanwhile.
+    bool AwaitingSaver() const { return awaiting_; }
     // Whether the message saver can show the away sign: no policy of the
     // administrator fixes another saver or switches savers off.
     bool MessageSaverCanShow() const;
@@ -110,6 +112,7 @@ private:
     void StartByIdleTimeout(bool wasActive);
 
     Context context_;
+    bool awaiting_ = false;
 };
 
 }  // namespace pavlune

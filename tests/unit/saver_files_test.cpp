@@ -130,9 +130,10 @@ TEST(PoliciesLetSaverShow, OnlyTheMessageSaverItselfOrNoPolicy) {
     for (const Case& c : cases) EXPECT_EQ(PoliciesLetSaverShow(c.policies, "ssmarque.scr"), c.shows) << c.name;
 }
 
-// Events: S a message starts the sign, r a look finds the saver running,
-// . a look finds it stopped, u an unlock. Each event that ends the sign
-// shows as B in the result, any other as a blank.
+// Events: S a message starts the sign (P with a password saver), r a look
+// finds the saver running, . a look finds it stopped, l a lock, u an unlock.
+// Each event that ends the sign shows as B in the result, one after which the
+// flag is looked at only now and then as s, any other as a blank.
 TEST(AwaySignWatch, TheSignEndsWhenTheSaverStopsOrAnUnlockComes) {
     struct Case {
         const char* events;
@@ -143,18 +144,22 @@ TEST(AwaySignWatch, TheSignEndsWhenTheSaverStopsOrAnUnlockComes) {
         {"r.u", "   "},            // no message, no sign
         {"S.u.", "  B "},          // an unlock before the saver was seen
         {"Sru.", "  B "},          // the unlock ended it; the stopped saver adds nothing
-        {"S..........r.u", "             B"},  // no saver within ten looks: only the unlock ends it
+        {"S..............r.u", "          sssss B "},  // a saver long after the message still ends it
         {"Sr.Sr.", "  B  B"},      // each message its own return
+        {"Pr..u.", "    B "},      // a bumped mouse stops a password saver; the unlock ends the sign
+        {"Srl..u", "     B"},      // a lock seen while the sign is up asks for the unlock too
+        {"lSr.", "   B"},          // a lock before the message belongs to no sign
     };
     for (const Case& c : cases) {
         AwaySignWatch watch;
         std::string ends;
         for (const char* event = c.events; *event; ++event) {
             bool ended = false;
-            if (*event == 'S') watch.Started();
+            if (*event == 'S' || *event == 'P') watch.Started(*event == 'P');
+            else if (*event == 'l') watch.Locked();
             else if (*event == 'u') ended = watch.Unlocked();
             else ended = watch.Look(*event == 'r');
-            ends += ended ? 'B' : ' ';
+            ends += ended ? 'B' : watch.LookingSlowly() ? 's' : ' ';
         }
         EXPECT_EQ(ends, c.ends) << c.events;
     }

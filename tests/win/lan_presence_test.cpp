@@ -290,6 +290,23 @@ TEST_F(LanPresenceTest, LogOffIsNotHeardByItselfAndStopsListening) {
     EXPECT_EQ(presence_->LastSentState(), once) << "a second log-off was sent";
 }
 
+// A cancelled end of the session: listening, its last status told again, a colleague's request answered.
+TEST_F(LanPresenceTest, ReopenedAfterLogOffListensAndTellsItsLastStatusAgain) {
+    RawSocket other(kTestPort);
+    presence_->BroadcastState(std::string("在席\\") + kMyName, false);
+    const std::string sent = presence_->LastSentState();
+    presence_->LogOff();
+    presence_->Reopen();
+    EXPECT_EQ(presence_->LastSentState(), sent);
+    ASSERT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; })) << "deaf, or the status was not told";
+    PumpFor(4000);
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\LOGOFF\\ \\") + kMyName + '\0');
+    ASSERT_TRUE(Settle(other));
+    ASSERT_EQ(Row("山田"), nullptr);
+    other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\GETSTATE\\ \\鈴木") + '\0');
+    EXPECT_TRUE(PumpUntil([&] { return Row("山田") != nullptr; })) << "a colleague's request was not answered";
+}
+
 // ---- Personal messages ------------------------------------------------------------
 
 // Shows boxes the way a real modal box does: the message loop keeps running

@@ -278,19 +278,24 @@ TEST_F(MainFormTest, BackAtTheDeskTheDefaultMessageGoesOutUnlessTheItemIsOff) {
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
     SetEnvironmentVariableA("PAVLUNE_STANDIN_MS", "300");
     test::RawSocket wire(kPresencePort, "0.0.0.0");
-    for (const char* setting : {"", "BackAtDesk=0\r\n", "unlock"}) {
+    for (const char* setting : {"", "BackAtDesk=0\r\n", "unlock", "lock"}) {
         WriteFileBytes(Path("Pavlune.INI"), std::string("[Pavlune Settings]\r\nMyName=山田\r\n") + setting);
         Start();
         const std::string saver = test::SystemDirectory() + "\\" + form_->Launcher().MessageSaverPath();
         ASSERT_TRUE(CopyFileA(test::StandIn("standin_saver").c_str(), saver.c_str(), FALSE)) << saver;
-        const bool unlock = std::string(setting) == "unlock";
+        const bool unlock = std::string(setting) == "unlock", lock = std::string(setting) == "lock";
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, !unlock, nullptr, 0);  // the idle start's saver
         form_->MessageItemClick({"会議中", false, ""});
         PumpFor(1500);
-        if (unlock) SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, kSessionUnlock, 0);
+        SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, lock ? kSessionLock : unlock ? kSessionUnlock : 0, 0);
         SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
         PumpFor(1500);
         std::vector<std::string> heard = Heard(wire);
+        if (lock && form_->VersionInfo.Nt) {
+            EXPECT_EQ(Count(heard, "\\在席\\山田"), 0) << "a password saver's flag going off is no return";
+            SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, kSessionUnlock, 0);
+            for (const std::string& later : Heard(wire)) heard.push_back(later);
+        }
         for (auto it = heard.begin(); it != heard.end();) it = std::find(heard.begin(), it, *it) != it ? heard.erase(it) : it + 1;
         EXPECT_EQ(Count(heard, "\\会議中\\山田"), 1) << setting;
         EXPECT_EQ(Count(heard, "\\在席\\山田"), *setting == 'B' ? 0 : 1) << setting;
@@ -300,9 +305,37 @@ TEST_F(MainFormTest, BackAtTheDeskTheDefaultMessageGoesOutUnlessTheItemIsOff) {
     }
 }
 
+// While the 9x line waits for the saver, the repeats reach the wire (this PC hears them: a log-off
+// record for it is undone) and a colleague's request, once the repeats are over, is answered.
+TEST_F(MainFormTest, WhileThe9xSaverRunsRepeatsGoOutAndRequestsAreAnswered) {
+    if (test::ReportedVersion().dwPlatformId == VER_PLATFORM_WIN32_NT) GTEST_SKIP() << "the 9x line";
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=山田\\営業部\r\n");
+    SetEnvironmentVariableA("PAVLUNE_STANDIN_MS", "8000");
+    Start();
+    const std::string saver = test::SystemDirectory() + "\\" + form_->Launcher().MessageSaverPath();
+    ASSERT_TRUE(CopyFileA(test::StandIn("standin_saver").c_str(), saver.c_str(), FALSE)) << saver;
+    test::RawSocket other(25970);
+    std::string seen;
+    int step = 0;
+    WindowTimer script(dialogs_, [&] {
+        const bool back = std::ranges::any_of(form_->Presence().Table().Rows(), [](auto& row) { return row.Name == "山田"; });
+        if (step == 1 || step == 3) seen += back && form_->Launcher().AwaitingSaver() ? 'B' : '-';
+        if (step == 0 || step == 2) other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\LOGOFF\\ \\山田\\営業部") + '\0');
+        if (step == 2) other.SendTo(kPresencePort, std::string("2002/01/01 00:00:00\\\\GETSTATE\\ \\鈴木") + '\0');
+        if (++step < 4) script.Start(step == 2 ? 2000 : 1500);
+    });
+    script.Start(500);
+    form_->MessageItemClick({"会議中", false, ""});
+    EXPECT_EQ(seen, "BB");
+    CloseAndPump();
+    Finish();
+    for (int wait = 0; wait < 50 && !DeleteFileA(saver.c_str()); ++wait) Sleep(100);
+}
+
 // A saver fixed by the administrator: the message goes to the LAN, a box
-// says once why the screen stays as it is, and neither the saver's text nor
-// SYSTEM.INI is touched.
+// says once why the screen stays as it is, neither the saver's text nor
+// SYSTEM.INI is touched, and on the NT line the unlock ends the sign.
 TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
     constexpr const char* kPolicy = "Software\\Policies\\Microsoft\\Windows\\Control Panel\\Desktop";
     WriteFileBytes(Path("Pavlune.TXT"), kMenu);
@@ -318,6 +351,8 @@ TEST_F(MainFormTest, SaverFixedByTheAdministratorOnlyTellsTheLan) {
     form_->MessageItemClick({"会議中", false, ""});
     form_->MessageItemClick({"会議中", false, ""});
     EXPECT_EQ(Count(Heard(wire), "\\会議中\\"), 2);
+    SendMessageA(form_->Handle(), WM_WTSSESSION_CHANGE_NOTICE, kSessionUnlock, 0);
+    EXPECT_EQ(Count(Heard(wire), "\\在席\\"), form_->VersionInfo.Nt ? 1 : 0) << "the unlock ends the sign";
     EXPECT_EQ(dialogs_.Messages.size(), 1u) << "the box comes once";
     EXPECT_EQ(form_->SaverText().ExchangeSaverText(settingsName, "元の文"), "元の文");
     EXPECT_EQ(ReadFileBytes(test::WindowsDirectory() + "\\system.ini"), systemIni);
@@ -546,6 +581,31 @@ TEST_F(MainFormTest, SessionEndSavesTheSettings) {
     DeleteFileA(Path("Pavlune.INI").c_str());
     Finish();
     EXPECT_FALSE(FileExists(Path("Pavlune.INI"))) << "the settings are written once";
+}
+
+// Another program refuses the session's end: the LAN hears the log-off, then at once a state request and the
+// last status (the same bytes); a status chosen later goes out with its repeats, and a wake tells it again.
+TEST_F(MainFormTest, CancelledSessionEndPutsThePcBackOnTheLan) {
+    WriteFileBytes(Path("Pavlune.TXT"), kMenu);
+    WriteFileBytes(Path("Pavlune.INI"), "[Pavlune Settings]\r\nMyName=山田\r\n");
+    test::RawSocket wire(kPresencePort, "0.0.0.0");
+    Start();
+    form_->Presence().SendStatus(StatusPayload("会議中", "山田"));
+    const std::string status = form_->Presence().LastSentState();
+    PumpFor(3500);
+    Heard(wire);
+    EXPECT_EQ(SendMessageA(form_->Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(form_->Handle(), WM_ENDSESSION, FALSE, 0);
+    std::vector<std::string> heard = Heard(wire);
+    EXPECT_EQ(Count(heard, "\\LOGOFF\\ \\山田"), 3);
+    EXPECT_EQ(Count(heard, "\\GETSTATE\\ \\山田"), 1);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), status), 1);
+    form_->Presence().SendStatus(StatusPayload("外出", "山田"));
+    SendMessageA(form_->Handle(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+    PumpFor(4000);
+    EXPECT_EQ(Count(Heard(wire), "\\外出\\山田"), 4) << "the status, its two repeats, once more 3 s after the wake";
+    CloseAndPump();
+    Finish();
 }
 
 // Another program switches the saver password on while this one runs.
