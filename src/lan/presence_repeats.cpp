@@ -69,6 +69,14 @@ std::vector<Ticks> RefreshRoundOffsets(Jitter& jitter) {
     return offsets;
 }
 
+namespace {
+
+Ticks AnswerSpread(std::size_t tableRows) {
+    return static_cast<Ticks>(std::min<std::size_t>(kMaxAnswerSpread, tableRows / kRowsPerSpreadMillisecond));
+}
+
+}  // namespace
+
 Ticks StatusPeriodWait(Jitter& jitter, Ticks period) { return period - jitter.Below(period / 5); }
 
 void AnswerRounds::Heard(Ticks now, Jitter& jitter, std::size_t tableRows, std::string_view request) {
@@ -76,7 +84,9 @@ void AnswerRounds::Heard(Ticks now, Jitter& jitter, std::size_t tableRows, std::
     if (request == request_ || request == previous_ || booked_ || answers_.StepsLeft() >= 2) return;
     if (answers_.StepsLeft() == 0) return Open(now, jitter, tableRows, request);
     booked_ = true;
-    answers_.Append(kAnswerRepeat + jitter.Below(kAnswerJitter));
+    // Spread like a round's second answers: every PC books one at once.
+    const Ticks spread = AnswerSpread(tableRows);
+    answers_.Append(kAnswerRepeat - spread / 2 + jitter.Below(kAnswerJitter + spread / 2));
     length_ = now - openedAt_ + kAnswerRoundLength;
 }
 
@@ -86,8 +96,7 @@ void AnswerRounds::Open(Ticks now, Jitter& jitter, std::size_t tableRows, std::s
     length_ = kAnswerRoundLength;
     previous_ = std::exchange(request_, std::string(request));
     booked_ = false;
-    const Ticks spread =
-        static_cast<Ticks>(std::min<std::size_t>(kMaxAnswerSpread, tableRows / kRowsPerSpreadMillisecond));
+    const Ticks spread = AnswerSpread(tableRows);
     const Ticks first = jitter.Below(spread);
     answers_.Start(now, {first, kAnswerRepeat - spread / 2 + jitter.Below(kAnswerJitter + spread / 2)});
 }
