@@ -89,20 +89,6 @@ TEST(PresenceEngine, AStatusIsRepeatedAndAnsweredWithTheSameBytesAndARequesterBe
     EXPECT_EQ(pc.Texts(first + 6).size(), 5u);
 }
 
-TEST(PresenceEngine, TwoAdaptersGetABroadcastEachAndTheirMasksDecideSkipsAndDirectAnswers) {
-    struct TwoAdapters : Pc {  // 192.0.2.7/23 and a VPN's 10.8.0.1/32
-        std::vector<Subnet> OwnSubnets() override { return {{0x0A080001, 0xFFFFFFFF}, {0xC0000207, 0xFFFFFE00}}; }
-    } pc;
-    pc.engine.SetBroadcastTargets({0xC00003FF, 0x0A0900FF});  // the own /23's broadcast, and 10.9.0.255
-    pc.engine.RequestStates(0);
-    pc.RunUntil(4000);
-    const std::size_t first = pc.sent.size();
-    for (int road = 0; road < 2; ++road) pc.engine.Heard(9000, "2002/01/21 10:00:00\\\\GETSTATE\\ \\鈴木\\総務部", "192.0.3.9");
-    pc.RunUntil(12000);
-    EXPECT_EQ(pc.sent.size() - first, 2u) << "a request heard by two roads is answered twice";
-    for (const Pc::Sent& sent : pc.sent) EXPECT_EQ(sent.to, (std::vector<Ipv4>{kLocalBroadcast, 0xC00003FF, 0x0A0900FF}));
-}
-
 TEST(PresenceEngine, ANetworkChangeMakesOneRefreshOnceSettledThatRepeatsTheStatusWithoutAnsweringItself) {
     Pc pc;
     pc.engine.SendStatus(0, "会議中\\山田\\開発部");
