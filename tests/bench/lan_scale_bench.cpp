@@ -272,11 +272,11 @@ void Lan::FeelHunger(Pc& pc) {
 }
 
 void Lan::Rearm(Pc& pc) {
-    std::optional<Ticks> wait = pc.engine->NextWake(now_);
+    const std::optional<Ticks> wait = pc.engine->NextWake(now_);
     if (!wait) return;
-    const long long at = static_cast<long long>(now_) + *wait;
+    // Beyond the wheel: a wake that finds nothing due and sets the next.
+    const long long at = static_cast<long long>(now_) + std::min<Ticks>(*wait, kSlots - 1);
     if (pc.wakeAt == at) return;
-    if (*wait >= kSlots) wait = kSlots - 1;  // far ahead: that wake finds nothing due and sets the next
     pc.wakeAt = at;
     wheel_[static_cast<std::size_t>(at) % kSlots].push_back({static_cast<std::uint32_t>(pc.index), kWake});
 }
