@@ -108,27 +108,22 @@ TEST(OwnSubnets, RequestersTargetsAndDirectAnswers) {
 }
 
 TEST(OwnSubnets, AdaptersAndTheirDirectedBroadcasts) {
-    const Subnet office = {Address(10, 1, 2, 11), 0xFFFFFE00}, vpn = {Address(10, 8, 0, 23), 0xFFFFFFFF};
-    const Subnet hyperV = {Address(172, 20, 16, 1), 0xFFFFF000}, loopback = {Address(127, 0, 0, 1), 0xFF000000};
-    const Subnet small = {Address(10, 1, 4, 5), 0xFFFFFFFC};
-    struct Case {
-        const char* name;
+    const Subnet office = {Address(10, 1, 2, 11), 0xFFFFFE00}, vpn = {Address(10, 8, 0, 23), 0xFFFFFFFF},
+                 hyperV = {Address(172, 20, 16, 1), 0xFFFFF000}, loopback = {Address(127, 0, 0, 1), 0xFF000000},
+                 small = {Address(10, 1, 4, 5), 0xFFFFFFFC}, holes = {Address(10, 9, 0, 1), 0xFF00FF00};
+    const struct {
         std::vector<Subnet> adapters, subnets;
         std::vector<Ipv4> broadcasts;
+    } cases[] = {
+        {{loopback, office}, {office}, {}},  // one adapter: the local broadcast is enough
+        {{hyperV, vpn, office, loopback}, {office, vpn, hyperV}, {Address(10, 1, 3, 255), Address(172, 20, 31, 255)}},
+        {{office, {0, 0}, office, small}, {office, small}, {Address(10, 1, 3, 255), Address(10, 1, 4, 7)}},
+        {{{Address(10, 1, 2, 11), 0}, holes}, GuessedSubnets({Address(10, 1, 2, 11), Address(10, 9, 0, 1)}),
+         {Address(10, 1, 2, 255), Address(10, 9, 0, 255)}},  // no mask, or holes in it: the /24 guess
     };
-    const Case cases[] = {
-        {"one adapter: the local broadcast is enough", {loopback, office}, {office}, {}},
-        {"office, a virtual switch and a host-route VPN", {hyperV, vpn, office, loopback}, {office, vpn, hyperV},
-         {Address(10, 1, 3, 255), Address(172, 20, 31, 255)}},
-        {"no address, twice listed", {office, {0, 0}, office, small}, {office, small},
-         {Address(10, 1, 3, 255), Address(10, 1, 4, 7)}},
-        {"no mask or holes in it: the /24 guess", {{Address(10, 1, 2, 11), 0}, {Address(10, 9, 0, 1), 0xFF00FF00}},
-         GuessedSubnets({Address(10, 1, 2, 11), Address(10, 9, 0, 1)}),
-         {Address(10, 1, 2, 255), Address(10, 9, 0, 255)}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(AdapterSubnets(c.adapters), c.subnets) << c.name;
-        EXPECT_EQ(DirectedBroadcasts(c.subnets), c.broadcasts) << c.name;
+    for (const auto& c : cases) {
+        EXPECT_EQ(AdapterSubnets(c.adapters), c.subnets) << c.adapters.size();
+        EXPECT_EQ(DirectedBroadcasts(c.subnets), c.broadcasts) << c.adapters.size();
     }
 }
 
