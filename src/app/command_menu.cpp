@@ -26,6 +26,7 @@ PopupMenuModel BuildCommandMenu() {
         {"N7", "-", -1},
         {"N8", "他の人の状況表示", -1},
         {"N9", "最新情報の取得", -1},
+        {"RMenuFirewall", "ファイアウォールの確認(&W)...", -1},
         {"RMenuBackAtDesk", "戻ったら在席にする", -1},
         {"N4", "-", -1},
         {"RMenuPasswordEnabled", "パスワード有効(&E)", 6},

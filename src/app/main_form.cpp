@@ -71,6 +71,11 @@ TPavluneMainForm::TPavluneMainForm(const Context& context)
     presence_ = std::make_unique<LanPresence>(Handle(), context.Instance, context.Dialogs, MyName);
     session_ = std::make_unique<SessionRoads>(SessionRoads::Context{
         Handle(), context.Dialogs, *presence_, *backAtDesk_, introduced_, [this] { SessionEnds(); }});
+    // A firewall that lets the program through after the mend: the LAN is
+    // heard again as after a change of network.
+    firewall_ = std::make_unique<FirewallCheck>(FirewallCheck::Context{
+        Handle(), WM_FIREWALL_VERDICT, context.Instance, context.Dialogs, context.ExePath, settingsPath_,
+        [this] { presence_->NetworkChanged(); }});
     WithErrorBox(context_.Dialogs, Handle(), [this] { FormCreate(); });
 }
 
@@ -110,6 +115,9 @@ LRESULT TPavluneMainForm::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_REFRESH_REQUEST:
             N9Click();
+            return 0;
+        case WM_FIREWALL_VERDICT:
+            if (!ending_) firewall_->Verdict(wParam, lParam);
             return 0;
         case WM_TRAY_NOTIFY:
             TrayIconMessage(lParam);
@@ -206,6 +214,8 @@ void TPavluneMainForm::FormCreate() {
     introduced_ = true;
     presence_->RequestStates();
     TellIconPlace();
+    // A firewall that lets nothing in leaves the list empty without a word.
+    firewall_->Start(false);
     // Entries that cannot be used are named once; the good ones already work.
     if (!broadcastTo.Skipped.empty()) {
         context_.Dialogs.ShowMessage(Handle(), SkippedEntriesMessage(broadcastTo.Skipped), kApplicationTitle,
@@ -320,6 +330,7 @@ void TPavluneMainForm::WireCommands() {
         {"RMenuPasswordChange", &TPavluneMainForm::RMenuPasswordChangeClick},
         {"N8", &TPavluneMainForm::N8Click},
         {"N9", &TPavluneMainForm::N9Click},
+        {"RMenuFirewall", &TPavluneMainForm::RMenuFirewallClick},
         {"RMenuAbout", &TPavluneMainForm::RMenuAboutClick},
         {"RMenuExit", &TPavluneMainForm::Close},
     };
@@ -486,6 +497,8 @@ void TPavluneMainForm::RMenuPasswordChangeClick() { password_.RMenuPasswordChang
 void TPavluneMainForm::N8Click() { presence_->N8Click(); }
 
 void TPavluneMainForm::N9Click() { presence_->RequestStates(); }
+
+void TPavluneMainForm::RMenuFirewallClick() { firewall_->Start(true); }
 
 void TPavluneMainForm::RMenuReloadClick() { messageMenu_->LoadMessageMenu(); }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/command_menu.h"
+#include "app/firewall_check.h"
 #include "app/name_dialog.h"
 #include "app/session_roads.h"
 #include "app/tray_icon.h"
@@ -32,6 +33,7 @@ namespace pavlune {
 inline constexpr UINT WM_DEFFILE_CHANGED = WM_USER + 2000;      // 3024: the definition file's folder changed
 inline constexpr UINT WM_DESKTOP_CHANGED = WM_USER + 2001;      // 3025: the desktop settings changed
 inline constexpr UINT WM_REFRESH_REQUEST = WM_USER + 2002;      // 3026: the status list asks for fresh states
+inline constexpr UINT WM_FIREWALL_VERDICT = WM_USER + 2003;     // 3027: what Windows' firewall lets through
 inline constexpr UINT WM_TRAY_NOTIFY = WM_APP + 905;            // 33673: mouse over the tray icon
 
 inline constexpr const char* kMainFormClassName = "TPavluneMainForm";
@@ -107,6 +109,7 @@ private:
     void RMenuAboutClick();
     void N8Click();
     void N9Click();
+    void RMenuFirewallClick();
     void RMenuReloadClick();
     void RMenuAutoMenuReloadClick();
     void RMenuPasswordEnabledClick();
@@ -133,6 +136,7 @@ private:
     std::unique_ptr<SaverLauncher> launcher_;
     std::unique_ptr<BackAtDesk> backAtDesk_;
     std::unique_ptr<SessionRoads> session_;
+    std::unique_ptr<FirewallCheck> firewall_;
     PasswordOptions password_;
     WindowTimer quietReload_;               // an edit caught half-way waits for a quiet folder
     DWORD firstNotice_ = 0;                 // of the notices that quietReload_ waits out

@@ -34,6 +34,7 @@ TEST(CommandMenu, ItemsTopToBottomUncheckedEnabledAndShown) {
         {"N7", "-", 3, -1, ""},
         {"N8", "他の人の状況表示", 3, -1, ""},
         {"N9", "最新情報の取得", 3, -1, ""},
+        {"RMenuFirewall", "ファイアウォールの確認(&W)...", 3, -1, ""},
         {"RMenuBackAtDesk", "戻ったら在席にする", 3, -1, ""},
         {"N4", "-", 3, -1, ""},
         {"RMenuPasswordEnabled", "パスワード有効(&E)", 3, 6, ""},
