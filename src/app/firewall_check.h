@@ -14,39 +14,39 @@
 namespace pavlune {
 
 // The mend runs as Pavlune started elevated with this switch alone.
-inline constexpr const char *kFirewallSwitch = "/AllowFirewall";
+inline constexpr const char* kFirewallSwitch = "/AllowFirewall";
 
 // The elevated run: adds the rules and ends; its exit code says whether
 // they are in.
-int RunFirewallFix(const std::string &exePath);
+int RunFirewallFix(const std::string& exePath);
 
 class FirewallCheck {
 public:
-  struct Context {
-    HWND Window; // hears Message with each verdict
-    UINT Message;
-    HINSTANCE Instance;
-    UserDialogs &Dialogs;
-    std::string ExePath;
-    std::string SettingsPath;
-    std::function<void()> Opened; // the mend let the program through
-  };
-  explicit FirewallCheck(Context context) : context_(std::move(context)) {}
+    struct Context {
+        HWND Window;  // hears Message with each verdict
+        UINT Message;
+        HINSTANCE Instance;
+        UserDialogs& Dialogs;
+        std::string ExePath;
+        std::string SettingsPath;
+        std::function<void()> Opened;  // the mend let the program through
+    };
+    explicit FirewallCheck(Context context) : context_(std::move(context)) {}
 
-  // onDemand: the answer is shown whatever it is.
-  void Start(bool onDemand);
-  // The Message's handler.
-  void Verdict(WPARAM wParam, LPARAM lParam);
+    // onDemand: the answer is shown whatever it is.
+    void Start(bool onDemand);
+    // The Message's handler.
+    void Verdict(WPARAM wParam, LPARAM lParam);
 
 private:
-  void Launch(unsigned flags, HANDLE mend);
-  void Offer(unsigned blocking);
-  void Mend(unsigned blocking);
-  void Decline(unsigned blocking);
-  void Tell(const std::string &text, UINT icon);
+    void Launch(unsigned flags, HANDLE mend);
+    void Offer(unsigned blocking);
+    void Mend(unsigned blocking);
+    void Decline(unsigned blocking);
+    void Tell(const std::string& text, UINT icon);
 
-  Context context_;
-  bool told_ = false; // the block was told this session
+    Context context_;
+    bool told_ = false;  // the block was told this session
 };
 
-} // namespace pavlune
+}  // namespace pavlune

@@ -12,11 +12,11 @@ namespace pavlune {
 // from receiving on 5963 or 5964: 0 when both get through. None when it
 // cannot be known: no firewall to ask (before XP SP2), another firewall
 // registered with Windows, or any failure.
-std::optional<unsigned> ReadFirewallBlock(const std::string &exePath);
+std::optional<unsigned> ReadFirewallBlock(const std::string& exePath);
 
 // Lets exePath receive on the two ports on the Domain and Private profiles:
 // an allow rule, and the program's own block rules no longer block there.
 // Needs administrator rights; false on any failure.
-bool AllowThroughFirewall(const std::string &exePath);
+bool AllowThroughFirewall(const std::string& exePath);
 
-} // namespace pavlune
+}  // namespace pavlune
