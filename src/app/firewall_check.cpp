@@ -98,6 +98,16 @@ private:
         SetFocus(mend);
     }
 
+    // The close box is the user's no; a bare WM_CLOSE comes from outside (a
+    // polite taskkill, the session's end) and says nothing.
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) override {
+        if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) OnCancel();
+        else if (message == WM_CLOSE) EndDialog(handle_, IDABORT);
+        else return false;
+        result = TRUE;
+        return true;
+    }
+
     std::string text_;
     UniqueFont font_;
 };
@@ -109,14 +119,11 @@ int RunFirewallFix(const std::string& exePath) { return AllowThroughFirewall(exe
 void FirewallCheck::Start(bool onDemand) { Launch(onDemand ? kOnDemand : 0, nullptr); }
 
 void FirewallCheck::Launch(unsigned flags, HANDLE mend) {
-    auto job =
-        std::make_unique<Job>(Job{context_.Window, context_.Message, context_.ExePath, flags, UniqueHandle(mend)});
+    auto job = std::make_unique<Job>(Job{context_.Window, context_.Message, context_.ExePath, flags, UniqueHandle(mend)});
     DWORD id = 0;
     UniqueHandle thread(CreateThread(nullptr, 0, RunJob, job.get(), 0, &id));
-    if (thread)
-        job.release();
-    else if (flags & kOnDemand)
-        Tell("ファイアウォールを確かめられませんでした。", MB_ICONEXCLAMATION);
+    if (thread) job.release();
+    else if (flags & kOnDemand) Tell("ファイアウォールを確かめられませんでした。", MB_ICONEXCLAMATION);
 }
 
 void FirewallCheck::Verdict(WPARAM wParam, LPARAM lParam) {
@@ -149,10 +156,12 @@ void FirewallCheck::Verdict(WPARAM wParam, LPARAM lParam) {
 
 void FirewallCheck::Offer(unsigned blocking) {
     const std::string text = BlockText(blocking) + "\n\n管理者の権限でファイアウォールに Pavlune の受信を許可しますか?";
-    if (FirewallBox(context_.Instance, context_.Dialogs, text).Ask(context_.Window) == IDOK)
-        Mend(blocking);
-    else
-        Decline(blocking);
+    if (offering_) return;  // a second verdict while the box is open
+    offering_ = true;
+    const INT_PTR answer = FirewallBox(context_.Instance, context_.Dialogs, text).Ask(context_.Window);
+    offering_ = false;
+    if (answer == IDOK) Mend(blocking);
+    else if (answer == IDCANCEL) Decline(blocking);
 }
 
 // Pavlune itself, elevated, adds the rules; this one asks again once it ends.

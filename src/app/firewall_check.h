@@ -46,7 +46,8 @@ private:
     void Tell(const std::string& text, UINT icon);
 
     Context context_;
-    bool told_ = false;  // the block was told this session
+    bool told_ = false;      // the block was told this session
+    bool offering_ = false;  // the box is open
 };
 
 }  // namespace pavlune

@@ -61,10 +61,8 @@ DWORD WINAPI AskProducts(void* parameter) {
         ComApartment apartment;
         Automation products = Automation::Create(kProducts);
         // Before Windows 8 there is no such list: nobody else registered.
-        if (!products)
-            question.answer = apartment.Ready() ? std::optional<bool>(false) : std::nullopt;
-        else if (std::optional<long> count = products.Long(L"Count"))
-            question.answer = *count > 0;
+        if (!products) question.answer = apartment.Ready() ? std::optional<bool>(false) : std::nullopt;
+        else if (std::optional<long> count = products.Long(L"Count")) question.answer = *count > 0;
     }
     SetEvent(question.answered.get());
     return 0;

@@ -52,10 +52,8 @@ struct Arguments {
 }  // namespace
 
 void ClearVariant(VARIANT& value) {
-    if (const Ole* ole = Ole::Get())
-        ole->Clear(&value);
-    else
-        value.vt = VT_EMPTY;
+    if (const Ole* ole = Ole::Get()) ole->Clear(&value);
+    else value.vt = VT_EMPTY;
 }
 
 VARIANT LongArgument(long value) {
@@ -183,10 +181,8 @@ std::optional<std::vector<Automation>> Automation::Items() const {
     ULONG fetched = 0;
     bool whole = true;
     while (items->Next(1, &item, &fetched) == S_OK && fetched == 1) {
-        if (item.vt == VT_DISPATCH && item.pdispVal)
-            objects.emplace_back(std::exchange(item.pdispVal, nullptr));
-        else
-            whole = false;
+        if (item.vt == VT_DISPATCH && item.pdispVal) objects.emplace_back(std::exchange(item.pdispVal, nullptr));
+        else whole = false;
         ClearVariant(item);
     }
     items->Release();
