@@ -119,7 +119,8 @@ int RunFirewallFix(const std::string& exePath) { return AllowThroughFirewall(exe
 void FirewallCheck::Start(bool onDemand) { Launch(onDemand ? kOnDemand : 0, nullptr); }
 
 void FirewallCheck::Launch(unsigned flags, HANDLE mend) {
-    auto job = std::make_unique<Job>(Job{context_.Window, context_.Message, context_.ExePath, flags, UniqueHandle(mend)});
+    Job made{context_.Window, context_.Message, context_.ExePath, flags, UniqueHandle(mend)};
+    auto job = std::make_unique<Job>(std::move(made));
     DWORD id = 0;
     UniqueHandle thread(CreateThread(nullptr, 0, RunJob, job.get(), 0, &id));
     if (thread) job.release();
