@@ -87,7 +87,7 @@ class PC:
         (tools / "firewall.reg").write_text("REGEDIT4\n" + "".join(
             f'\n[HKEY_CLASSES_ROOT\\CLSID\\{{{clsid}}}\\InprocServer32]\n@="C:\\\\e2e\\\\standin_firewall.dll"\n'
             '"ThreadingModel"="Both"\n' for clsid in FIREWALL_CLASSES))
-        self.wine("regedit", "/S", "C:\\e2e\\firewall.reg")
+        assert self.wine("regedit", "/S", "C:\\e2e\\firewall.reg")[0] == 0, "the stand-in firewall is not registered"
 
     def firewall_text(self):
         """The stand-in firewall's state as it is now, rules added by the programs included (LF line ends)."""
