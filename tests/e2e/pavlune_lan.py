@@ -27,6 +27,11 @@ PEER = Path(__file__).resolve().parent / "peer.py"
 # the programs use; not VERSION.DLL, which Wine's own USER32 imports (Windows' does not).
 PLANTED_DLL = os.environ.get("PAVLUNE_PLANTED_DLL", "")
 PLANTED_NAMES = ("wsock32", "wtsapi32", "mpr")
+# Windows' firewall as tests/e2e/standin_firewall.cpp stands in for it, under the class ids of its Policy2, Rule and
+# Products, which the prefix then takes from it (not from Wine's own hnetcfg.dll).
+STANDIN_FIREWALL = os.environ.get("PAVLUNE_STANDIN_FIREWALL", "")
+FIREWALL_CLASSES = ("E2B3C97F-6AE1-41AC-817A-F6F92166D7DD", "2C5BC43E-3369-4C33-AB0C-BE9469677AF4",
+                    "CC19079B-8272-4D73-BB70-CDB533527B61")
 OUTPUT = Path(os.environ.get("PAVLUNE_E2E_OUTPUT", ROOT / "build" / "e2e-output"))
 
 PROGRAM_DIR = "C:\\Pavlune"
@@ -72,6 +77,21 @@ class PC:
         started = subprocess.run([str(LIB / "xvfb"), "start", SCREEN_SIZE], check=True, capture_output=True,
                                  text=True)
         self.xvfb_pid, self.display = started.stdout.split()
+
+    def install_firewall(self, text):
+        """The stand-in firewall with that state: "profiles enabled-bits products" on line 1, then one rule a line,
+        "Name ApplicationName Enabled Direction Protocol LocalPorts Profiles Action" TAB-separated."""
+        tools = self.prefix / "drive_c" / "e2e"
+        shutil.copy(STANDIN_FIREWALL, tools / "standin_firewall.dll")
+        (tools / "firewall.txt").write_text(text)
+        (tools / "firewall.reg").write_text("REGEDIT4\n" + "".join(
+            f'\n[HKEY_CLASSES_ROOT\\CLSID\\{{{clsid}}}\\InprocServer32]\n@="C:\\\\e2e\\\\standin_firewall.dll"\n'
+            '"ThreadingModel"="Both"\n' for clsid in FIREWALL_CLASSES))
+        assert self.wine("regedit", "/S", "C:\\e2e\\firewall.reg")[0] == 0, "the stand-in firewall is not registered"
+
+    def firewall_text(self):
+        """The stand-in firewall's state as it is now, rules added by the programs included (LF line ends)."""
+        return (self.prefix / "drive_c" / "e2e" / "firewall.txt").read_text()
 
     # A scripted peer in this PC's namespace (tests/e2e/peer.py).
 
