@@ -86,7 +86,7 @@ private:
         HWND icon = CreateControl(handle_, "STATIC", "", SS_ICON, -2, Bounds(kMargin, kMargin, kIcon, kIcon), nullptr);
         SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconA(nullptr, IDI_EXCLAMATION)), 0);
         // 0xFFFF, as a message box numbers its text.
-        CreateControl(handle_, "STATIC", text_.c_str(), SS_LEFT | SS_NOPREFIX, -1,
+        CreateControl(handle_, "STATIC", text_.c_str(), SS_LEFT | SS_NOPREFIX, 0xFFFF,
                       Bounds(kTextLeft, kMargin, kTextWidth, textHeight), font_.get());
         const int left = kWidth - kMargin - 2 * kButtonWidth - 8;
         HWND mend = CreateControl(handle_, "BUTTON", "許可する(&A)...", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, IDOK,

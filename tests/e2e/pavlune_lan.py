@@ -117,7 +117,7 @@ class PC:
     def lose_presence(self, percent):
         """Drops that share of the presence datagrams this PC receives, at random, as a busy Wi-Fi does."""
         rules = (f"table inet loss {{ chain input {{ type filter hook input priority 0; "
-                 f"udp dport 5963 numgen random mod 100 < {percent} drop; }}; }}")
+                 f"udp dport 5963 numgen random mod 100 <= {percent - 1} drop; }}; }}")
         subprocess.run(["ip", "netns", "exec", self.namespace, "nft", "-f", "-"], input=rules, text=True, check=True)
 
     @property
