@@ -378,6 +378,7 @@ class FirewallTest(LayoutTest):
         self.a.lose_presence(100)  # what the firewall drops
         self.assertIn("ファイアウォールが Pavlune の受信をふさいでいる", self.block_and_start() or "")
         self.a.screenshot("firewall-blocks")
+        time.sleep(5)  # A's start-up requests and B's status repeats are over: only a new round brings B
         subprocess.run(["ip", "netns", "exec", self.a.namespace, "nft", "delete", "table", "inet", "loss"], check=True)
         self.assertTrue(self.a.press_ok())  # the mend, elevated: the own block rule keeps Public, ours is added
         wait_until(lambda: "5963-5964" in self.a.firewall_text())
