@@ -1,0 +1,47 @@
+"""Windows' firewall on a PC of the LAN, played by tests/e2e/standin_firewall.cpp."""
+import subprocess
+import time
+import unittest
+
+from pavlune_lan import wait_until
+from test_lan import NAMES, LayoutTest
+
+
+class FirewallTest(LayoutTest):
+    """A's firewall (the stand-in) blocks Pavlune as Windows does for a user never asked."""
+    LAYOUT, BLOCK = "vpn23", "Pavlune\tC:\\Pavlune\\Pavlune.exe\t1\t1\t17\t*\t7\t0"
+
+    def block_and_start(self, products=0):
+        self.settings(self.a)
+        self.a.install_firewall(f"2 7 {products}\n{self.BLOCK}\n")
+        self.start(self.a)
+        return self.a.wait_box(seconds=10)
+
+    def test_a_blocked_pc_is_told_once_and_mended(self):
+        self.start(self.b)
+        self.assertTrue(self.b.choose_message(2))
+        self.a.lose_presence(100)  # what the firewall drops
+        self.assertIn("ファイアウォールが Pavlune の受信をふさいでいる", self.block_and_start() or "")
+        self.a.screenshot("firewall-blocks")
+        time.sleep(5)  # A's start-up requests and B's status repeats are over: only a new round brings B
+        subprocess.run(["ip", "netns", "exec", self.a.namespace, "nft", "delete", "table", "inet", "loss"], check=True)
+        self.assertTrue(self.a.press_ok())  # the mend, elevated: the own block rule keeps Public, ours is added
+        wait_until(lambda: "5963-5964" in self.a.firewall_text())
+        self.assertEqual(self.a.firewall_text().splitlines()[1:], [self.BLOCK.replace("7\t0", "4\t0"),
+                                                                   "Pavlune\tC:\\Pavlune\\Pavlune.exe\t1\t1\t17\t5963-5964\t3\t1"])
+        self.assertTrue(self.a.open_status_list())
+        self.wait_list(self.a, "外出", NAMES[2].split("\\")[0])  # the round after the mend
+        # Declined, the same block asks nothing at the next start; nor does another firewall.
+        self.stop(self.a)
+        self.assertIsNotNone(self.block_and_start())
+        self.a.keys("Escape")
+        wait_until(lambda: "FirewallDeclined=2" in self.a.read("Pavlune.INI"))
+        self.stop(self.a)
+        self.start(self.a)
+        self.assertIsNone(self.a.wait_box(seconds=10))
+        self.stop(self.a)
+        self.assertIsNone(self.block_and_start(products=1))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
