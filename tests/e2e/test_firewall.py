@@ -9,13 +9,15 @@ from test_lan import NAMES, LayoutTest
 
 class FirewallTest(LayoutTest):
     """A's firewall (the stand-in) blocks Pavlune as Windows does for a user never asked."""
-    LAYOUT, BLOCK = "vpn23", "Pavlune\tC:\\Pavlune\\Pavlune.exe\t1\t1\t17\t*\t7\t0"
+    # A's own rules, by Enabled, Protocol, Profiles and Action.
+    LAYOUT, RULE = "vpn23", "Pavlune\tC:\\Pavlune\\Pavlune.exe\t{}\t1\t{}\t*\t{}\t{}"
 
     def block_and_start(self, products=0):
         self.settings(self.a)
-        self.a.install_firewall(f"2 7 {products}\n{self.BLOCK}\n")
+        self.a.install_firewall(f"2 7 {products}\n{self.RULE.format(1, 17, 7, 0)}\n{self.RULE.format(1, 256, 2, 0)}\n")
         self.start(self.a)
         return self.a.wait_box(seconds=10)
+
 
     def test_a_blocked_pc_is_told_once_and_mended(self):
         self.start(self.b)
@@ -25,10 +27,11 @@ class FirewallTest(LayoutTest):
         self.a.screenshot("firewall-blocks")
         time.sleep(5)  # A's start-up requests and B's status repeats are over: only a new round brings B
         subprocess.run(["ip", "netns", "exec", self.a.namespace, "nft", "delete", "table", "inet", "loss"], check=True)
-        self.assertTrue(self.a.press_ok())  # the mend, elevated: the own block rule keeps Public, ours is added
+        self.assertTrue(self.a.press_ok())  # the mend, elevated: the own block rules keep Public only, ours is added
         wait_until(lambda: "5963-5964" in self.a.firewall_text())
-        self.assertEqual(self.a.firewall_text().splitlines()[1:], [self.BLOCK.replace("7\t0", "4\t0"),
-                                                                   "Pavlune\tC:\\Pavlune\\Pavlune.exe\t1\t1\t17\t5963-5964\t3\t1"])
+        ours = self.RULE.format(1, 17, 3, 1).replace("*", "5963-5964")
+        self.assertEqual(self.a.firewall_text().splitlines()[1:],
+                         [self.RULE.format(1, 17, 4, 0), self.RULE.format(0, 256, 2, 0), ours])
         self.assertTrue(self.a.open_status_list())
         self.wait_list(self.a, "外出", NAMES[2].split("\\")[0])  # the round after the mend
         # Declined, the same block asks nothing at the next start; nor does another firewall.
