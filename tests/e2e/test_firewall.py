@@ -34,6 +34,10 @@ class FirewallTest(LayoutTest):
                          [self.RULE.format(1, 17, 4, 0), self.RULE.format(0, 256, 2, 0), ours])
         self.assertTrue(self.a.open_status_list())
         self.wait_list(self.a, "外出", NAMES[2].split("\\")[0])  # the round after the mend
+        self.assertTrue(self.a.press_on_tray(3))
+        self.a.keys("w")  # ファイアウォールの確認 answers whatever it finds
+        self.assertEqual(self.a.wait_box(), "Windows のファイアウォールは Pavlune の受信を許しています。")
+        self.assertTrue(self.a.press_ok())
         # Declined, the same block asks nothing at the next start; nor does another firewall.
         self.stop(self.a)
         self.assertIsNotNone(self.block_and_start())
