@@ -120,13 +120,14 @@ std::optional<unsigned> ReadOlderFirewall(const std::string& exePath) {
     if (!manager) return std::nullopt;
     for (int port : kPorts) {
         VARIANT allowed{}, restricted{};
-        VARIANT allowedOut{}, restrictedOut{};
+        VARIANT allowedOut{}, restrictedOut{}, anyAddress{};
+        anyAddress.vt = VT_BSTR;  // a null BSTR: any local address
         allowedOut.vt = restrictedOut.vt = VT_BYREF | VT_VARIANT;
         allowedOut.pvarVal = &allowed;
         restrictedOut.pvarVal = &restricted;
         bool asked = manager.Call(L"IsPortAllowed",
                                   {TextArgument(Wide(exePath)), LongArgument(kAnyIpVersion), LongArgument(port),
-                                   TextArgument(L""), LongArgument(kUdpProtocol), allowedOut, restrictedOut});
+                                   anyAddress, LongArgument(kUdpProtocol), allowedOut, restrictedOut});
         bool open = asked && allowed.vt == VT_BOOL && allowed.boolVal != VARIANT_FALSE;
         ClearVariant(allowed);
         ClearVariant(restricted);
