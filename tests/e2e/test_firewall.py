@@ -12,8 +12,10 @@ class FirewallTest(LayoutTest):
     # A's own rules, by Enabled, Protocol, Profiles and Action.
     LAYOUT, RULE = "vpn23", "Pavlune\tC:\\Pavlune\\Pavlune.exe\t{}\t1\t{}\t*\t{}\t{}"
 
-    def block_and_start(self, products=0):
+    def block_and_start(self, products=0, declined=""):
         self.settings(self.a)
+        with open(self.a.file("Pavlune.INI"), "ab") as ini:
+            ini.write(declined.encode())
         self.a.install_firewall(f"2 7 {products}\n{self.RULE.format(1, 17, 7, 0)}\n{self.RULE.format(1, 256, 2, 0)}\n")
         self.start(self.a)
         return self.a.wait_box(seconds=10)
@@ -23,7 +25,8 @@ class FirewallTest(LayoutTest):
         self.start(self.b)
         self.assertTrue(self.b.choose_message(2))
         self.a.lose_presence(100)  # what the firewall drops
-        self.assertIn("ファイアウォールが Pavlune の受信をふさいでいる", self.block_and_start() or "")
+        # A block other than the one declined before is told.
+        self.assertIn("ファイアウォールが Pavlune の受信をふさいでいる", self.block_and_start(0, "FirewallDeclined=1\r\n") or "")
         self.a.screenshot("firewall-blocks")
         time.sleep(5)  # A's start-up requests and B's status repeats are over: only a new round brings B
         subprocess.run(["ip", "netns", "exec", self.a.namespace, "nft", "delete", "table", "inet", "loss"], check=True)
@@ -34,6 +37,7 @@ class FirewallTest(LayoutTest):
                          [self.RULE.format(1, 17, 4, 0), self.RULE.format(0, 256, 2, 0), ours])
         self.assertTrue(self.a.open_status_list())
         self.wait_list(self.a, "外出", NAMES[2].split("\\")[0])  # the round after the mend
+        self.assertIn("FirewallDeclined=\r\n", self.a.read("Pavlune.INI"))  # let through, the no is forgotten
         self.assertTrue(self.a.press_on_tray(3))
         self.a.keys("w")  # ファイアウォールの確認 answers whatever it finds
         self.assertEqual(self.a.wait_box(), "Windows のファイアウォールは Pavlune の受信を許しています。")
