@@ -18,7 +18,7 @@ constexpr CLSID kProducts = {0xcc19079b, 0x8272, 0x4d73, {0xbb, 0x70, 0xcd, 0xb5
 constexpr CLSID kManager = {0x304ce942, 0x6e39, 0x40d8, {0x94, 0x3a, 0xb9, 0x13, 0xc4, 0x0c, 0x9c, 0xd4}};
 constexpr CLSID kAuthorizedApplication = {0xec9846b3, 0x2762, 0x4a6b, {0xa2, 0x14, 0x6a, 0xcb, 0x60, 0x34, 0x62, 0xd2}};
 // Rule values as the firewall names them.
-constexpr long kInbound = 1, kBlock = 0, kAllow = 1;
+constexpr long kInbound = 1, kAllow = 1;
 constexpr long kAnyIpVersion = 2;  // NET_FW_IP_VERSION_ANY
 constexpr int kPorts[] = {5963, 5964};
 constexpr const wchar_t* kRuleName = L"Pavlune";
@@ -85,6 +85,23 @@ std::optional<bool> OtherFirewallRegistered() {
     return question->answer;
 }
 
+// One rule as the verdict needs it; none when it cannot be read. A rule of
+// another protocol never decides, and is read no further (ICMP has no ports).
+std::optional<FirewallRule> ReadRule(const Automation& item) {
+    std::optional<long> protocol = item.Long(L"Protocol");
+    if (!protocol) return std::nullopt;
+    FirewallRule rule;
+    rule.Protocol = static_cast<int>(*protocol);
+    if (rule.Protocol != kUdpProtocol && rule.Protocol != kAnyProtocol) return rule;
+    std::optional<bool> enabled = item.Bool(L"Enabled");
+    std::optional<long> direction = item.Long(L"Direction"), profiles = item.Long(L"Profiles"),
+                        action = item.Long(L"Action");
+    std::optional<std::wstring> application = item.Text(L"ApplicationName"), ports = item.Text(L"LocalPorts");
+    if (!enabled || !direction || !profiles || !action || !application || !ports) return std::nullopt;
+    return FirewallRule{Narrow(*application), *enabled, *direction == kInbound, rule.Protocol,
+                        Narrow(*ports), static_cast<unsigned>(*profiles), *action == kAllow};
+}
+
 // Vista and later: the profiles, and the rules that may concern the ports.
 std::optional<FirewallSettings> ReadSettings(const Automation& policy) {
     FirewallSettings settings;
@@ -99,17 +116,9 @@ std::optional<FirewallSettings> ReadSettings(const Automation& policy) {
     std::optional<std::vector<Automation>> rules = policy.Object(L"Rules").Items();
     if (!rules) return std::nullopt;
     for (const Automation& item : *rules) {
-        // Rules of other protocols (ICMP has no ports to read) never decide.
-        std::optional<long> protocol = item.Long(L"Protocol");
-        if (!protocol) return std::nullopt;
-        if (*protocol != kUdpProtocol && *protocol != kAnyProtocol) continue;
-        std::optional<bool> enabled = item.Bool(L"Enabled");
-        std::optional<long> direction = item.Long(L"Direction"), profiles = item.Long(L"Profiles"),
-                            action = item.Long(L"Action");
-        std::optional<std::wstring> application = item.Text(L"ApplicationName"), ports = item.Text(L"LocalPorts");
-        if (!enabled || !direction || !profiles || !action || !application || !ports) return std::nullopt;
-        settings.Rules.push_back({Narrow(*application), *enabled, *direction == kInbound, static_cast<int>(*protocol),
-                                  Narrow(*ports), static_cast<unsigned>(*profiles), *action == kAllow});
+        std::optional<FirewallRule> rule = ReadRule(item);
+        if (!rule) return std::nullopt;
+        settings.Rules.push_back(std::move(*rule));
     }
     return settings;
 }
@@ -166,25 +175,13 @@ bool AllowThroughFirewall(const std::string& exePath) {
     std::optional<std::vector<Automation>> items = rules.Items();
     if (!items) return false;
     for (const Automation& item : *items) {
-        std::optional<long> action = item.Long(L"Action"), direction = item.Long(L"Direction"),
-                            protocol = item.Long(L"Protocol"), profiles = item.Long(L"Profiles");
-        std::optional<bool> enabled = item.Bool(L"Enabled");
-        std::optional<std::wstring> application = item.Text(L"ApplicationName"), ports = item.Text(L"LocalPorts");
-        if (action != kBlock || !direction || !protocol || !profiles || !enabled || !application || !ports) continue;
-        FirewallRule rule{Narrow(*application),
-                          *enabled,
-                          *direction == kInbound,
-                          static_cast<int>(*protocol),
-                          Narrow(*ports),
-                          static_cast<unsigned>(*profiles),
-                          false};
-        std::optional<unsigned> left = ProfilesLeftBlocking(rule, exePath, Environment);
+        std::optional<FirewallRule> rule = ReadRule(item);
+        std::optional<unsigned> left = rule ? ProfilesLeftBlocking(*rule, exePath, Environment) : std::nullopt;
         if (!left) continue;
         if (!(*left ? item.Put(L"Profiles", static_cast<long>(*left)) : item.PutBool(L"Enabled", false))) return false;
     }
     Automation rule = Automation::Create(kRule);
-    // The protocol comes before the ports: the firewall refuses ports of "any
-    // protocol".
+    // The protocol comes before the ports: the firewall refuses ports of "any protocol".
     return rule && rule.Put(L"Name", kRuleName) && rule.Put(L"ApplicationName", Wide(exePath)) &&
            rule.Put(L"Protocol", static_cast<long>(kUdpProtocol)) && rule.Put(L"LocalPorts", L"5963-5964") &&
            rule.Put(L"Direction", kInbound) && rule.Put(L"Action", kAllow) &&
